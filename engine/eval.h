@@ -1,0 +1,21 @@
+// Static evaluation `kouhosirabe`, from side 2's point of view.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/basyo.h"
+#include "model/board.h"
+
+namespace syougi {
+
+// The strategy names the evaluation knows; anything else is kSonota.
+enum class Sennkei : int8_t { kSonota, kMitei, kIbimi, kYagmi, kYagji, kHunag, kTotik };
+Sennkei sennkeiOf(const std::string& name);
+
+// Adds the static score of the position to `kouho`.
+void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
+                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
+                 const Basyo& basyo, Sennkei sennkei);
+
+}  // namespace syougi

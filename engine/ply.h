@@ -1,0 +1,36 @@
+// Per-ply search state, shared by the main search and the mate search (they
+// never run at the same time). Fixed size, no allocation.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "model/board.h"
+
+namespace syougi {
+
+constexpr int kListMax = 40;  // plies 1..4 use 40 slots, deeper plies 21
+
+struct Ply {
+  int32_t ban = 0;   // index of the candidate being searched (or scanned square)
+  int32_t moto = 0;  // move being generated / examined
+  int32_t saki = 0;
+  int16_t saikou = 0;  // best backed-up value
+  Ban aru{};
+  Mochi arull{};
+  Kiki toripl1{};
+  Kiki toripl2{};
+  int32_t oupl1 = 0;
+  int32_t oupl2 = 0;
+  int32_t ten = 0;  // score of the candidate being examined
+  int16_t kiken = 0;
+  int32_t kikenbasyo = 0;
+  std::array<int32_t, kListMax> kmoto{};
+  std::array<int32_t, kListMax> ksaki{};
+  std::array<int16_t, kListMax> kten{};
+};
+
+// Index N is ply N (1..11); index 0 is unused.
+using PlyTable = std::array<Ply, 12>;
+
+}  // namespace syougi

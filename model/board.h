@@ -1,0 +1,58 @@
+// The one representation of a position: board, hands, piece codes, values.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace syougi {
+
+// Board `aru`: cells 0..111, square = file*10 + rank, 1 = off-board, 0 = empty.
+using Ban = std::array<int32_t, 112>;
+// Hands `arull`: cell side*10 + kind holds the count of that kind.
+using Mochi = std::array<int32_t, 29>;
+// Attack counts `toripl1` / `toripl2`, indexed like the board.
+using Kiki = std::array<int16_t, 112>;
+
+constexpr int32_t SOTO = 1;  // off-board marker
+
+// Piece kinds; a code is side*100 + kind, promotion adds 10.
+enum Kind : int32_t {
+  OU = 1, HI = 2, KA = 3, KI = 4, GI = 5, KE = 6, KY = 7, FU = 8,
+  RY = 12, UM = 13, NG = 15, NK = 16, NY = 17, TO = 18,
+};
+
+constexpr int sideOf(int32_t code) { return code / 100; }
+constexpr int kindOf(int32_t code) { return code % 100; }
+constexpr int fileOf(int sq) { return sq / 10; }
+constexpr int rankOf(int sq) { return sq % 10; }
+constexpr bool isSquare(int c) {
+  return c >= 11 && c <= 99 && c % 10 != 0;
+}
+
+// `komaten`: piece values by code, the same for both sides.
+constexpr std::array<int32_t, 219> makeKomaten() {
+  std::array<int32_t, 219> v{};
+  constexpr int kinds[] = {1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 15, 16, 17, 18};
+  constexpr int vals[] = {50, 300, 285, 190, 180, 120, 90, 20, 330, 310, 190, 140, 140, 150};
+  for (int i = 0; i < 14; ++i) {
+    v[100 + kinds[i]] = vals[i];
+    v[200 + kinds[i]] = vals[i];
+  }
+  return v;
+}
+inline constexpr std::array<int32_t, 219> komaten = makeKomaten();
+
+// Kanji shown in the previous-move label, by kind (0 when none).
+const char* kanjiOf(int32_t code);
+// Two-letter record name ("FU", "TO", ...), by kind; "" when none.
+const char* recordNameOf(int32_t code);
+// Kind for a two-letter record name, 0 when unknown.
+int32_t kindOfRecordName(const char* name2);
+
+// The start position (side 2 at the top) with empty hands.
+void syokihaiti(Ban& aru, Mochi& arull);
+
+// The board seen from the other side: square s becomes 110 - s, sides swap.
+void hanten(const Ban& aru, const Mochi& arull, Ban& out, Mochi& outll);
+
+}  // namespace syougi

@@ -1,0 +1,43 @@
+// The user's (side 1) move rules: where a selected piece may go, forced and
+// optional promotion, making the move, and the king-safety test. The click
+// handler and every legality check of tools and tests use these same routines;
+// side 2 is checked by turning the board around (hanten).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "model/board.h"
+
+namespace syougi {
+
+using Ikeru = std::array<int32_t, 111>;
+
+// Marks in `ikeru` (cleared first) the cells that the side-1 piece selected as
+// `sentaku` may reach: a square 11..99 holding a side-1 piece, or a hand code
+// 102..108 (drops).
+void ikerusirabe(const Ban& aru, const Mochi& arull, int sentaku, Ikeru& ikeru);
+
+// Promotion of a side-1 board move from `moto` to `saki`:
+// kNone: not possible; kForced: must promote; kChoice: may promote.
+enum class Nari { kNone, kForced, kChoice };
+Nari nariKubun(int32_t code, int moto, int saki);
+
+// Makes a side-1 move on the board: `sentaku` a square or hand code, `saki` the
+// destination, `naru` whether the piece promotes. Captures go to side 1's hand.
+void sasu1(Ban& aru, Mochi& arull, int sentaku, int saki, bool naru);
+
+// True when side 1's king is attacked by side 2 on this board.
+bool outeSide1(const Ban& aru);
+
+struct Te {
+  int32_t moto;  // square, or hand code 102..108
+  int32_t saki;  // destination square
+  bool naru;
+};
+
+// All legal side-1 moves (promotion and non-promotion counted as two where
+// both are allowed). Returns the count; writes at most `cap` moves.
+int gouhousyu(const Ban& aru, const Mochi& arull, Te* out, int cap);
+
+}  // namespace syougi
