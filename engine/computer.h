@@ -1,0 +1,33 @@
+// What the window's move driver asks of the computer player: choose one move
+// for side 2 in the current game (opening book, mate search, main search).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "model/game.h"
+
+namespace syougi {
+
+struct ComKekka {
+  int32_t moto = 0;  // source square, or dropped code 202..208
+  int32_t saki = 0;  // destination, +100 when the piece promotes
+  int16_t saikou1 = 0;  // below -30000: the computer resigns
+  std::string sennkei;  // strategy name after this move
+  int32_t teban = 1;    // game stage, shown after the move
+  bool searched = false;  // the main search ran (ko texts are fresh)
+  std::array<std::string, 13> ko{};  // root candidate texts
+};
+
+class Computer {
+ public:
+  virtual ~Computer() = default;
+  // A new game: stage 1, strategy "mitei", the book's random generator seeded.
+  virtual void youi(uint32_t seed) = 0;
+  // Chooses the move for side 2 in `g` (which is side 2's turn), without
+  // changing the game.
+  virtual ComKekka erabu(const Game& g) = 0;
+};
+
+}  // namespace syougi
