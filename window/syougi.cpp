@@ -1,0 +1,473 @@
+#include "window/syougi.h"
+
+#include <cmath>
+#include <fstream>
+
+#include "model/attacks.h"
+#include "model/board.h"
+#include "model/rules.h"
+
+namespace syougi {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+bool isOwn(int32_t code) { return sideOf(code) == 1; }
+
+std::string niketa(int sq) {
+  const int v = sq < 0 ? 0 : sq % 100;
+  return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+}
+
+}  // namespace
+
+Syougi::Syougi(Gamen& gamen, Computer* computer) : gamen_(gamen), computer_(computer) {
+  syokihaiti(game.aru, game.arull);
+}
+
+void Syougi::Form_Load() {
+  gamen_.miseru("Command1", false);
+  gamen_.miseru("Command3", false);
+  gamen_.miseru("Command4", false);
+}
+
+bool Syougi::Form_Unload() {
+  if (game.zyoutai == 0) return false;
+  return !gamen_.hai("対局中です。終了しますか？");
+}
+
+void Syougi::kaisisennte_Click() {
+  game.kaisitoki = static_cast<float>(gamen_.zikoku());
+  game.tebannmei = "You";
+  youi();
+  gamen_.kaisi(false);
+  game.zyoutai = 1;
+  game.ikeru.fill(0);
+}
+
+void Syougi::kaisigote_Click() {
+  game.kaisitoki = static_cast<float>(gamen_.zikoku());
+  game.tebannmei = "Com";
+  youi();
+  gamen_.kaisi(false);
+  game.zyoutai = 0;
+  game.ikeru.fill(0);
+  torisirabe(game.aru, game.toripl1, game.toripl2, game.oupl1, game.oupl2);
+  gamen_.taimaa(50);
+}
+
+void Syougi::youi() {
+  const double now = gamen_.zikoku();
+  if (computer_) computer_->youi(static_cast<uint32_t>(now * 1000.0));
+  game.aru.fill(SOTO);
+  game.arull.fill(0);
+  for (auto& r : game.rekiaru) r.fill(0);
+  for (auto& r : game.rekiarull) r.fill(0);
+  game.rekitoki1.fill(0);
+  game.rekitoki2.fill(0);
+  syokihaiti(game.aru, game.arull);
+  game.tesuu = 1;
+  teban = 1;
+  sennkei = "mitei";
+  kifu.clear();
+  gamen_.text("kifu", kifu);
+  gamen_.text("tokipl1l", "0");
+  gamen_.text("tokipl2l", "0");
+  kakikomu("tusin.txt", kCrLf);
+  for (int c = 0; c < 100; ++c) game.rekiaru[0][c] = game.aru[c];
+  for (int c = 0; c < 29; ++c) game.rekiarull[0][c] = game.arull[c];
+  gamen_.sennKakusu(Senn::senn1);
+  gamen_.sennKakusu(Senn::senn11);
+  gamen_.sennKakusu(Senn::senn2);
+  menuItem("touryou", true);
+  arawasu();
+}
+
+void Syougi::arawasu() {
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) gamen_.e(f * 10 + r, game.aru[f * 10 + r]);
+  for (int side = 1; side <= 2; ++side) {
+    for (int k = 2; k <= 8; ++k) {
+      const int h = side * 10 + k;
+      const std::string l = "l" + std::to_string(h);
+      if (game.arull[h] != 0) {
+        gamen_.e(side * 100 + k, side * 100 + k);
+        gamen_.text(l, std::to_string(game.arull[h]));
+      } else {
+        gamen_.e(side * 100 + k, 0);
+        gamen_.text(l, "");
+      }
+    }
+  }
+  gamen_.text("tebannl", game.tebannmei);
+  gamen_.text("tesuul", std::to_string(game.tesuu));
+}
+
+void Syougi::e_MouseDown(int i) {
+  Game& g = game;
+  const bool square = isSquare(i);
+  const bool hand = i >= 102 && i <= 108;
+  if (g.zyoutai == 0) {
+    gamen_.beep();
+    return;
+  }
+  if (!square && !hand) {  // nothing else is clickable
+    gamen_.beep();
+    return;
+  }
+  if (g.zyoutai == 1 && square && !isOwn(g.aru[i])) {
+    gamen_.beep();
+    return;
+  }
+  if (g.zyoutai == 2 && i == g.sentaku) {
+    gamen_.sennKakusu(Senn::senn1);
+    gamen_.sennKakusu(Senn::senn11);
+    g.zyoutai = 1;
+    return;
+  }
+  if (hand && g.arull[i - 90] == 0) {
+    gamen_.sennKakusu(Senn::senn1);
+    gamen_.sennKakusu(Senn::senn11);
+    g.zyoutai = 1;
+    gamen_.beep();
+    return;
+  }
+  if (hand || isOwn(g.aru[i])) {
+    if (hand) {
+      gamen_.sennMiseru(Senn::senn11, i);
+      gamen_.sennKakusu(Senn::senn1);
+    } else {
+      gamen_.sennMiseru(Senn::senn1, i);
+      gamen_.sennKakusu(Senn::senn11);
+    }
+    g.zyoutai = 2;
+    g.sentaku = static_cast<int16_t>(i);
+    ikerusirabe(g.aru, g.arull, i, g.ikeru);
+    return;
+  }
+
+  // A move attempt onto square i.
+  if (g.ikeru[i] != 1) {
+    gamen_.sennKakusu(Senn::senn1);
+    gamen_.sennKakusu(Senn::senn11);
+    g.zyoutai = 1;
+    gamen_.beep();
+    return;
+  }
+  if (g.tesuu > kRekiMax) {  // the history has no room for this move
+    gamen_.sennKakusu(Senn::senn1);
+    gamen_.sennKakusu(Senn::senn11);
+    g.zyoutai = 1;
+    gamen_.msgbox("手数が上限の" + std::to_string(kRekiMax) + "手に達したため、これ以上指せません。");
+    return;
+  }
+  const int s = g.sentaku;
+  const bool drop = s > 100;
+  const int rank = rankOf(i);
+  auto kyouseiNari = [&] {
+    const int32_t c = g.aru[s];
+    if ((c == 106 || c == 107 || c == 108) && rank == 1) g.aru[s] = c + 10;
+    if (c == 106 && rank == 2) g.aru[s] = 116;
+  };
+  if (!drop) {
+    kyouseiNari();
+    if (!gamen_.zidou()) {
+      const int32_t c = g.aru[s];
+      if (c - 10 < 100 && c != 101 && c != 104 && (rank <= 3 || rankOf(s) <= 3) &&
+          gamen_.hai("成りますか？"))
+        g.aru[s] = c + 10;
+    } else if (zyusinmsg.size() >= 7) {
+      const int32_t k = kindOfRecordName(zyusinmsg.c_str() + 5);
+      if (k != 0 && k != OU) g.aru[s] = 100 + k;
+      // A received name must not leave a piece where it can never move.
+      kyouseiNari();
+    }
+  }
+  const int32_t cap = g.aru[i];
+  if (sideOf(cap) == 2 && cap != 201) g.arull[10 + cap % 10] += 1;
+  if (drop) {
+    g.aru[i] = s;
+    g.arull[s - 90] -= 1;
+  } else {
+    g.aru[i] = g.aru[s];
+    g.aru[s] = 0;
+  }
+  zenntelMiseru(std::to_string(i) + kanjiOf(g.aru[i]));
+  g.sasite = recordNameOf(g.aru[i]);
+
+  torisirabe(g.aru, g.toripl1, g.toripl2, g.oupl1, g.oupl2);
+  if (g.toripl2[g.oupl1] != 0) {
+    for (int c = 0; c < 100; ++c) g.aru[c] = g.rekiaru[g.tesuu - 1][c];
+    for (int c = 0; c < 29; ++c) g.arull[c] = g.rekiarull[g.tesuu - 1][c];
+    zenntelMiseru("---");
+    arawasu();
+    gamen_.beep();
+    return;
+  }
+
+  const bool sente = g.tesuu % 2 == 1;
+  auto kiroku = [&](int sq) { return niketa(sente ? sq : 110 - sq); };
+  g.sasite = std::string(sente ? "+" : "-") + (drop ? "00" : kiroku(s)) + kiroku(i) + g.sasite;
+  const double now = gamen_.zikoku();
+  const int d = keika(now);
+  if (g.tesuu > 1) kifu += kCrLf;
+  kifu += "T" + std::to_string(d) + kCrLf + g.sasite;
+  gamen_.text("kifu", kifu);
+
+  for (int c = 0; c < 100; ++c) g.rekiaru[g.tesuu][c] = g.aru[c];
+  for (int c = 0; c < 29; ++c) g.rekiarull[g.tesuu][c] = g.arull[c];
+
+  g.rekitoki1[g.tesuu] = g.tesuu < 3 ? d : d + g.rekitoki1[g.tesuu - 2];
+  g.kaisitoki = static_cast<float>(now);
+  gamen_.text("tokipl1l", std::to_string(g.rekitoki1[g.tesuu]));
+
+  gamen_.sennKakusu(Senn::senn1);
+  gamen_.sennKakusu(Senn::senn11);
+  gamen_.sennKakusu(Senn::senn2);
+  g.zyoutai = 0;
+  g.tesuu += 1;
+  g.tebannmei = "Com";
+  arawasu();
+  gamen_.taimaa(10);
+}
+
+void Syougi::t_Timer() {
+  // Off before the move: a message box inside Com must not let the timer
+  // start a second one.
+  gamen_.taimaa(0);
+  if (comTyuu_) return;
+  comTyuu_ = true;
+  Com();
+  comTyuu_ = false;
+}
+
+bool Syougi::tadasiiTe(int32_t moto, int32_t saki) const {
+  const int to = saki > 100 ? saki - 100 : saki;
+  if (!isSquare(to) || sideOf(game.aru[to]) == 2) return false;
+  if (moto > 100) return moto >= 202 && moto <= 208 && saki < 100 && game.aru[to] == 0 &&
+                         game.arull[moto - 180] > 0;
+  return isSquare(moto) && sideOf(game.aru[moto]) == 2;
+}
+
+void Syougi::Com() {
+  if (!computer_) return;
+  Game& g = game;
+  if (g.tesuu > kRekiMax) {
+    gamen_.msgbox("手数が上限の" + std::to_string(kRekiMax) + "手に達したため、対局を終了します。");
+    owari();
+    return;
+  }
+  const ComKekka k = computer_->erabu(g);
+  int32_t moto = k.moto;
+  int32_t saki = k.saki;
+  sennkei = k.sennkei;
+  teban = k.teban;
+  if (k.searched)
+    for (int n = 0; n < 13; ++n) gamen_.text("ko" + std::to_string(n), k.ko[n]);
+
+  if (k.saikou1 < -30000) {
+    kifu += std::string(kCrLf) + "%TORYO";
+    gamen_.text("kifu", kifu);
+    if (gamen_.zidou() && sousin) sousin("%TORYO");
+    gamen_.msgbox("あなたの勝ちです");
+    owari();
+    return;
+  }
+  if (!tadasiiTe(moto, saki)) {  // never write a broken move into the arrays
+    gamen_.msgbox("コンピュータの指し手が不正なため、対局を終了します。");
+    owari();
+    return;
+  }
+
+  if (saki > 100) {
+    g.aru[moto] += 10;
+    saki -= 100;
+  }
+  const int32_t cap = g.aru[saki];
+  if (sideOf(cap) == 1 && cap != 101) g.arull[20 + cap % 10] += 1;
+  g.aru[saki] = moto < 100 ? g.aru[moto] : moto;
+  if (moto < 100)
+    g.aru[moto] = 0;
+  else
+    g.arull[g.aru[saki] - 180] -= 1;
+  zenntelMiseru(std::to_string(saki) + kanjiOf(g.aru[saki]));
+  g.sasite = recordNameOf(g.aru[saki]);
+
+  const bool sente = g.tesuu % 2 == 1;
+  auto kiroku = [&](int sq) { return niketa(sente ? 110 - sq : sq); };
+  g.sasite = std::string(sente ? "+" : "-") + (moto > 100 ? "00" : kiroku(moto)) + kiroku(saki) +
+             g.sasite;
+  const double now = gamen_.zikoku();
+  const int d = keika(now);
+  if (g.tesuu > 1) kifu += kCrLf;
+  kifu += "T" + std::to_string(d) + kCrLf + g.sasite;
+  gamen_.text("kifu", kifu);
+
+  for (int c = 0; c < 100; ++c) g.rekiaru[g.tesuu][c] = g.aru[c];
+  for (int c = 0; c < 29; ++c) g.rekiarull[g.tesuu][c] = g.arull[c];
+
+  g.rekitoki2[g.tesuu] = d + (g.tesuu > 2 ? g.rekitoki2[g.tesuu - 2] : 0);
+  g.kaisitoki = static_cast<float>(now);
+  gamen_.text("tokipl2l", std::to_string(g.rekitoki2[g.tesuu]));
+
+  g.zyoutai = 1;
+  g.tesuu += 1;
+  g.tebannmei = "You";
+  gamen_.sennMiseru(Senn::senn2, saki);
+  arawasu();
+  gamen_.text("sennkeil", sennkei);
+  gamen_.text("hannl", std::to_string(teban));
+  if (gamen_.zidou() && sousin) sousin(g.sasite);
+}
+
+void Syougi::touryou_Click() {
+  if (!touryouOn_) return;
+  kifu += std::string(kCrLf) + "%TORYO";
+  gamen_.text("kifu", kifu);
+  gamen_.msgbox("コンピュータの勝ちです");
+  owari();
+}
+
+void Syougi::owari() {
+  // A reply still pending must not be played into a finished game.
+  gamen_.taimaa(0);
+  arawasu();
+  game.zyoutai = 0;
+  game.tebannmei.clear();
+  menuItem("touryou", false);
+  zenntelMiseru("---");
+  menuItem("makimodosi", true);
+  menuItem("makimodosi2", true);
+  menuItem("saisei", true);
+  gamen_.sennKakusu(Senn::senn1);
+  gamen_.sennKakusu(Senn::senn2);
+  gamen_.sennKakusu(Senn::senn11);
+  if (game.tesuu <= kRekiMax) game.rekiaru[game.tesuu][11] = 999;
+}
+
+void Syougi::saisenn_Click() {
+  gamen_.taimaa(0);
+  gamen_.kaisi(true);
+  menuItem("makimodosi", false);
+  menuItem("makimodosi2", false);
+  menuItem("saisei", false);
+}
+
+void Syougi::miseruKyokumenn(int k) {
+  for (int c = 0; c < 100; ++c) game.aru[c] = game.rekiaru[k][c];
+  for (int c = 0; c < 29; ++c) game.arull[c] = game.rekiarull[k][c];
+  gamen_.text("tokipl1l", std::to_string(game.rekitoki1[k]));
+  gamen_.text("tokipl2l", std::to_string(game.rekitoki2[k]));
+  arawasu();
+}
+
+void Syougi::makimodosi2_Click() {
+  if (!navOn_) return;
+  game.tesuu = 0;
+  miseruKyokumenn(0);
+}
+
+void Syougi::makimodosi_Click() {
+  if (!navOn_) return;
+  if (game.tesuu == 0) {
+    gamen_.beep();
+    return;
+  }
+  game.tesuu -= 1;
+  miseruKyokumenn(game.tesuu);
+}
+
+void Syougi::saisei_Click() {
+  if (!navOn_) return;
+  const int t = game.tesuu;
+  // Past the end of the history counts as the end of the game.
+  if (t + 1 > kRekiMax || game.rekiaru[t + 1][11] == 999 || game.rekiaru[t][11] == 999) {
+    gamen_.beep();
+    return;
+  }
+  game.tesuu += 1;
+  miseruKyokumenn(game.tesuu);
+}
+
+void Syougi::modosu_Click() {
+  Game& g = game;
+  if (g.tesuu <= 2 || g.zyoutai == 0) {
+    gamen_.beep();
+    return;
+  }
+  kifu += std::string(kCrLf) + "%MATTA";
+  gamen_.text("kifu", kifu);
+  if (g.tesuu == 3) {
+    g.tesuu = 1;
+    youi();
+    arawasu();
+  } else {
+    g.tesuu -= 2;
+    const int t = g.tesuu;
+    for (int c = 0; c < 100; ++c) g.aru[c] = g.rekiaru[t - 1][c];
+    for (int c = 0; c < 29; ++c) g.arull[c] = g.rekiarull[t - 1][c];
+    g.rekitoki1[t] = g.rekitoki1[t - 2];
+    g.rekitoki2[t] = g.rekitoki2[t - 1];
+    gamen_.text("tokipl1l", std::to_string(g.rekitoki1[t - 2]));
+    gamen_.text("tokipl2l", std::to_string(g.rekitoki2[t - 1]));
+  }
+  zenntelMiseru("---");
+  arawasu();
+  gamen_.sennKakusu(Senn::senn1);
+  gamen_.sennKakusu(Senn::senn11);
+  gamen_.sennKakusu(Senn::senn2);
+  g.zyoutai = 1;
+  g.kaisitoki = static_cast<float>(gamen_.zikoku());
+}
+
+void Syougi::hozonn_Click() { kakikomu("kifu.csa", kifu + kCrLf); }
+
+void Syougi::kyokumdenn_Click() {
+  men.clear();
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) {
+      const int sq = f * 10 + r;
+      men += "aru(" + std::to_string(sq) + ") = " + std::to_string(game.aru[sq]) + kCrLf;
+    }
+  for (int side = 1; side <= 2; ++side)
+    for (int k = 2; k <= 8; ++k) {
+      const int h = side * 10 + k;
+      men += "arull(" + std::to_string(h) + ") = " + std::to_string(game.arull[h]) + kCrLf;
+    }
+  gamen_.text("men", men);
+  kakikomu("men.txt", men + kCrLf);
+}
+
+bool Syougi::kakikomu(const char* name, const std::string& data) {
+  std::ofstream f(name, std::ios::binary | std::ios::trunc);
+  if (f) f.write(data.data(), static_cast<std::streamsize>(data.size()));
+  if (f) f.close();
+  if (!f) {
+    gamen_.msgbox(std::string(name) + " に書き込めません。");
+    return false;
+  }
+  return true;
+}
+
+void Syougi::zenntelMiseru(const std::string& s) {
+  zenntel = s;
+  gamen_.text("zenntel", s);
+}
+
+void Syougi::menuItem(const std::string& name, bool enabled) {
+  if (name == "touryou") touryouOn_ = enabled;
+  if (name == "saisei") navOn_ = enabled;
+  gamen_.menu(name, enabled);
+}
+
+int Syougi::keika(double now) const {
+  // Both times as the single-precision clock holds them; across midnight
+  // the difference wraps instead of going negative.
+  double d = static_cast<double>(static_cast<float>(now)) - static_cast<double>(game.kaisitoki);
+  d = std::fmod(d, 86400.0);
+  if (d < 0) d += 86400.0;
+  return static_cast<int>(std::floor(d)) + 1;
+}
+
+}  // namespace syougi
