@@ -1,0 +1,68 @@
+// A serial port on a POSIX terminal device (a UART, a USB adapter or a
+// pseudo-terminal), in raw mode without handshaking.
+//
+// Watching it from an event loop: characters arriving make fd() readable;
+// line changes and the driver's error counters do not, so call events() from
+// a short timer as well (about 100 ms) when they matter. After a hang-up
+// (the other end of a pseudo-terminal closed, an adapter unplugged) fd()
+// stays readable for good: check hungUp() and stop watching.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/port.h"
+
+namespace syougi {
+
+// A parsed settings string "baud,parity,data bits,stop bits".
+struct Settei {
+  int baud = 0;
+  char parity = 'N';  // N, E, O, M (mark) or S (space)
+  int databits = 8;   // 5..8
+  int stopbits = 1;   // 1 or 2
+};
+
+// False for anything but a known speed, N/E/O/M/S (either case), 5..8 data
+// bits and 1 or 2 stop bits, separated by commas without spaces.
+bool parseSettings(std::string_view text, Settei& out);
+
+class TermiosPort : public Port {
+ public:
+  // Port 1 of the link.
+  static constexpr const char* kPort1 = "/dev/ttyS0";
+
+  explicit TermiosPort(std::string device = kPort1);
+  ~TermiosPort() override;
+  TermiosPort(const TermiosPort&) = delete;
+  TermiosPort& operator=(const TermiosPort&) = delete;
+
+  std::string name() const override { return device_; }
+  // Refuses a device that another TermiosPort (in any process) holds open.
+  bool open(std::string_view settings, std::string& reason) override;
+  void close() override;
+  bool isOpen() const override { return fd_ >= 0; }
+  void write(std::string_view bytes) override;
+  std::string readAll() override;
+  std::vector<int> events() override;
+  int fd() const override { return fd_; }
+
+  bool hungUp() const;
+  // Whether the device reports its modem lines and error counters; a
+  // pseudo-terminal does neither.
+  bool hasModemLines() const { return modem_; }
+  bool hasErrorCounters() const { return counters_; }
+
+ private:
+  std::string device_;
+  int fd_ = -1;
+  bool modem_ = false;
+  bool counters_ = false;
+  bool txFull_ = false;
+  int lines_ = 0;
+  std::array<int, 5> counts_{};  // brk, frame, overrun, buf_overrun, parity
+};
+
+}  // namespace syougi

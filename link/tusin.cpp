@@ -1,0 +1,234 @@
+#include "link/tusin.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace syougi {
+
+namespace {
+
+constexpr const char* kEraTitle = "[ｷｬﾝｾﾙ]中断、[OK]無視";
+constexpr const char* kSousinModeJusin = "送信モード中に受信 MSG=";
+constexpr const char* kNagasugiru = "長すぎる受信MSG=";
+constexpr const char* kHusei = "不正な受信MSG=";
+
+constexpr size_t kMaxMsg = 12;  // characters, the LF included
+
+const char* lineText(int code) {
+  switch (code) {
+    case kEvCd: return "CD ラインの状態が変化しました。";
+    case kEvCts: return "CTS ラインの状態が変化しました。";
+    case kEvDsr: return "DSR ラインの状態が変化しました。";
+    case kEvRing: return "リング インジケータの状態が変化しました。";
+    case kEvEof: return "EOF 文字を受信しました。";
+    default: return nullptr;
+  }
+}
+
+const char* errorText(int code) {
+  switch (code) {
+    case kErBreak: return "中断信号を受信しました。";
+    case kErFrame: return "フレーム エラーです。";
+    case kErOverrun: return "データを失いました。";
+    case kErRxOver: return "受信バッファがオーバーフローしました。";
+    case kErParity: return "パリティ エラーです。";
+    case kErTxFull: return "送信バッファがいっぱいです。";
+    case kErDcb: return "デバイス コントロール ブロック (DCB)が取得される予期しないエラーです。";
+    default: return nullptr;
+  }
+}
+
+bool digit19(char c) { return c >= '1' && c <= '9'; }
+
+// The user's hand code for a piece that can be dropped, else 0.
+int32_t dropCode(std::string_view name) {
+  constexpr const char* names[] = {"HI", "KA", "KI", "GI", "KE", "KY", "FU"};
+  for (int i = 0; i < 7; ++i)
+    if (name == names[i]) return 102 + i;
+  return 0;
+}
+
+bool recordName(std::string_view name) {
+  constexpr const char* names[] = {"FU", "KY", "KE", "GI", "KI", "KA", "HI",
+                                   "OU", "TO", "NY", "NK", "NG", "UM", "RY"};
+  for (const char* n : names)
+    if (name == n) return true;
+  return false;
+}
+
+}  // namespace
+
+bool yomuSasite(std::string_view text, UkeSasite& out) {
+  if (text.size() != 7) return false;
+  if (text[0] != '+' && text[0] != '-') return false;
+  if (!digit19(text[3]) || !digit19(text[4])) return false;
+  const int32_t saki = (text[3] - '0') * 10 + (text[4] - '0');
+  const std::string_view name = text.substr(5, 2);
+  int32_t sentaku = 0;
+  if (text[1] == '0' && text[2] == '0') {
+    sentaku = dropCode(name);
+    if (sentaku == 0) return false;
+  } else {
+    if (!digit19(text[1]) || !digit19(text[2]) || !recordName(name)) return false;
+    sentaku = (text[1] - '0') * 10 + (text[2] - '0');
+    if (sentaku == saki) return false;
+  }
+  out.sentaku = sentaku;
+  out.saki = saki;
+  return true;
+}
+
+Tusin::Tusin(Port& port, TusinHost& host, std::string logPath)
+    : port_(port), host_(host), logPath_(std::move(logPath)) {}
+
+void Tusin::Command1_Click() {
+  host_.showCommand1(false);
+  host_.showCommand3(false);
+  sousinmode = kFalse;
+  send(host_.outMsg());
+}
+
+void Tusin::Command2_Click(int index) {
+  host_.showCommand2(0, false);
+  host_.showCommand2(1, false);
+  host_.showCommand4(true);
+  if (!port_.isOpen()) {
+    std::string reason;
+    if (!port_.open(kSettings, reason)) {
+      host_.messageBox("通信ポート " + port_.name() + " を開けません。\n" + reason);
+      stop();
+      return;
+    }
+    // A fragment left over from an earlier session would spoil the first
+    // message of this one.
+    zyusinmsg.clear();
+    sousinmodemsg.clear();
+    host_.watchPort(port_.fd());
+  }
+  if (index == 1) {
+    host_.showCommand1(true);
+    host_.showCommand3(true);
+    sousinmode = kTrue;
+  } else {
+    sousinmode = kFalse;
+  }
+}
+
+void Tusin::Command3_Click() { stop(); }
+
+void Tusin::Command4_Click() { stop(); }
+
+void Tusin::stop() {
+  host_.showCommand1(false);
+  host_.showCommand3(false);
+  host_.showCommand4(false);
+  host_.showCommand2(0, true);
+  host_.showCommand2(1, true);
+  if (port_.isOpen()) {
+    host_.watchPort(-1);
+    port_.close();
+  }
+}
+
+void Tusin::send(const std::string& text) {
+  // Without a link (an automatic match that was never started) nothing goes
+  // out, and nothing is logged as sent.
+  if (!port_.isOpen()) return;
+  port_.write(text + "\n");
+  logLine(text + "\n");
+}
+
+void Tusin::MSComm1_OnComm(int code) {
+  if (code == kEvReceive) {
+    if (sousinmode) {
+      sousinmodemsg += port_.readAll();
+      if (!sousinmodemsg.empty() &&
+          (sousinmodemsg.back() == '\n' || sousinmodemsg.size() >= kMaxMsg)) {
+        eramsg = kSousinModeJusin + sousinmodemsg.substr(0, sousinmodemsg.size() - 1);
+        sousinmodemsg.clear();
+      }
+    } else {
+      zyusinmsg += port_.readAll();
+      if (zyusinmsg.size() > kMaxMsg) {
+        eramsg = kNagasugiru + zyusinmsg;
+        zyusinmsg.clear();
+      } else if (!zyusinmsg.empty() && zyusinmsg.back() == '\n') {
+        host_.setInMsg(zyusinmsg.substr(0, zyusinmsg.size() - 1));
+        host_.showCommand1(true);
+        host_.showCommand3(true);
+        sousinmode = kTrue;
+        logLine(zyusinmsg);
+        const bool toryo = uketoru(zyusinmsg);
+        zyusinmsg.clear();
+        if (toryo) return;
+      }
+    }
+  } else if (const char* t = lineText(code)) {
+    ibentomsg = t;
+  } else if (const char* t = errorText(code)) {
+    eramsg = t;
+  }
+
+  if (!ibentomsg.empty()) {
+    host_.setMesezi(ibentomsg);
+    ibentomsg.clear();
+  } else if (!eramsg.empty()) {
+    const std::string text = std::move(eramsg);
+    eramsg.clear();
+    if (!host_.eraDialog(text, kEraTitle)) Command4_Click();
+  }
+}
+
+void Tusin::portEvents() {
+  if (dispatching_) return;
+  dispatching_ = true;
+  const std::vector<int> codes = port_.events();
+  for (int code : codes) {
+    // Cancel in the error dialog closes the port; the rest is moot.
+    if (!port_.isOpen()) break;
+    MSComm1_OnComm(code);
+  }
+  dispatching_ = false;
+}
+
+bool Tusin::uketoru(const std::string& m) {
+  if (m.compare(0, 6, "%TORYO") == 0) {
+    host_.touryou_Click();
+    return true;
+  }
+  const std::string_view text(m.data(), m.size() - 1);  // without the LF
+  UkeSasite u;
+  if (!yomuSasite(text, u)) {
+    eramsg = kHusei + std::string(text);
+    return false;
+  }
+  // The second player's squares are seen from the other side of the board;
+  // hand codes have no side to turn.
+  if (host_.tesuu() % 2 != 0) {
+    host_.e_MouseDown(u.sentaku);
+    host_.e_MouseDown(u.saki);
+  } else {
+    host_.e_MouseDown(u.sentaku >= 100 ? u.sentaku : 110 - u.sentaku);
+    host_.e_MouseDown(110 - u.saki);
+  }
+  return false;
+}
+
+void Tusin::logStart() {
+  if (std::FILE* f = std::fopen(logPath_.c_str(), "wb")) {
+    std::fputs("\r\n", f);
+    std::fclose(f);
+  }
+}
+
+void Tusin::logLine(std::string_view bytes) {
+  // The log is a convenience: a file that cannot be written stops nothing.
+  if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fputs("\r\n", f);
+    std::fclose(f);
+  }
+}
+
+}  // namespace syougi
