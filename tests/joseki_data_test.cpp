@@ -1,0 +1,447 @@
+// The shipped opening book and its generator.
+#define JOSEKI_GEN_NO_MAIN
+#include "tools/joseki_gen.cpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/board.h"
+#include "model/rules.h"
+
+namespace syougi {
+namespace {
+
+namespace fs = std::filesystem;
+using josekigen::generate;
+using josekigen::format;
+
+const std::string kLis = std::string(SYOUGI_SOURCE_DIR) + "/data/joseki.lis";
+const std::string kSrc = std::string(SYOUGI_SOURCE_DIR) + "/data/joseki.src";
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// A record read back from the text, without any help from the generator.
+struct BookRec {
+  int32_t moto = 0;
+  int32_t saki = 0;
+  std::string mei;
+  Ban aru{};
+  Mochi arull{};
+};
+
+constexpr int kHands[14] = {12, 13, 14, 15, 16, 17, 18, 22, 23, 24, 25, 26, 27, 28};
+
+// Fields split at commas and line breaks, blanks trimmed, quotes removed.
+std::vector<std::string> fields(const std::string& text) {
+  std::vector<std::string> out;
+  std::string cur;
+  bool quoted = false, any = false;
+  auto flush = [&] {
+    const auto b = cur.find_first_not_of(" \t");
+    const auto e = cur.find_last_not_of(" \t");
+    std::string f = b == std::string::npos ? "" : cur.substr(b, e - b + 1);
+    if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
+    if (any) out.push_back(f);
+    cur.clear();
+    any = false;
+  };
+  for (char c : text) {
+    if (c == '"') quoted = !quoted;
+    if (!quoted && (c == ',' || c == '\n' || c == '\r')) {
+      if (c == ',') any = true;
+      flush();
+      continue;
+    }
+    cur += c;
+    if (c != ' ' && c != '\t') any = true;
+  }
+  flush();
+  return out;
+}
+
+std::vector<BookRec> readBook(const std::string& text) {
+  const std::vector<std::string> f = fields(text);
+  EXPECT_EQ(f.size() % 98, 0u) << "the book is not a whole number of 98-field records";
+  std::vector<BookRec> recs;
+  for (size_t at = 0; at + 98 <= f.size(); at += 98) {
+    BookRec r;
+    r.moto = std::stoi(f[at]);
+    r.saki = std::stoi(f[at + 1]);
+    r.mei = f[at + 2];
+    r.aru.fill(SOTO);
+    int k = 3;
+    for (int file = 1; file <= 9; ++file)
+      for (int rank = 1; rank <= 9; ++rank) r.aru[file * 10 + rank] = std::stoi(f[at + k++]);
+    r.arull.fill(0);
+    for (int h : kHands) r.arull[h] = std::stoi(f[at + k++]);
+    recs.push_back(r);
+  }
+  return recs;
+}
+
+bool validCode(int32_t c) {
+  if (c == 0) return true;
+  const int s = c / 100, k = c % 100;
+  if (s != 1 && s != 2) return false;
+  return (k >= 1 && k <= 8) || k == 12 || k == 13 || (k >= 15 && k <= 18);
+}
+
+// Whether side 2 may play (moto, saki) here: turned around it is a side-1 move.
+bool legalForSide2(const BookRec& r) {
+  Ban v;
+  Mochi vll;
+  hanten(r.aru, r.arull, v, vll);
+  const int32_t from = r.moto > 100 ? r.moto - 100 : 110 - r.moto;
+  const int32_t to = 110 - r.saki % 100;
+  const bool naru = r.saki > 100;
+  if (r.moto > 100 && (r.moto < 202 || r.moto > 208)) return false;
+  if (r.moto < 100 && !isSquare(r.moto)) return false;
+  if (!isSquare(r.saki % 100) || (r.saki > 100 && r.moto > 100)) return false;
+  Te list[600];
+  const int n = gouhousyu(v, vll, list, 600);
+  for (int k = 0; k < n && k < 600; ++k)
+    if (list[k].moto == from && list[k].saki == to && list[k].naru == naru) return true;
+  return false;
+}
+
+// The start position with one side-1 move played, if it is that.
+bool oneUserMoveFromStart(const BookRec& r, std::string& which) {
+  Ban start;
+  Mochi startll;
+  syokihaiti(start, startll);
+  Te list[600];
+  const int n = gouhousyu(start, startll, list, 600);
+  for (int k = 0; k < n; ++k) {
+    Ban b = start;
+    Mochi bll = startll;
+    sasu1(b, bll, list[k].moto, list[k].saki, list[k].naru);
+    if (b == r.aru && bll == r.arull) {
+      which = std::to_string(list[k].moto) + "-" + std::to_string(list[k].saki);
+      return true;
+    }
+  }
+  return false;
+}
+
+class BookFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    text_ = slurp(kLis);
+    ASSERT_FALSE(text_.empty()) << kLis;
+    recs_ = readBook(text_);
+  }
+  std::string text_;
+  std::vector<BookRec> recs_;
+};
+
+TEST_F(BookFile, HoldsAtLeast300RecordsAndNoMoreThanTheReaderLoads) {
+  EXPECT_GE(recs_.size(), 300u);
+  EXPECT_LE(recs_.size(), 1001u);
+}
+
+TEST_F(BookFile, OneRecordPerCrLfLineOf98Fields) {
+  std::istringstream in(text_);
+  int lines = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++lines;
+    ASSERT_FALSE(line.empty()) << "line " << lines;
+    EXPECT_EQ(line.back(), '\r') << "line " << lines;
+    EXPECT_EQ(fields(line).size(), 98u) << "line " << lines;
+  }
+  EXPECT_EQ(static_cast<size_t>(lines), recs_.size());
+  ASSERT_GE(text_.size(), 2u);
+  EXPECT_EQ(text_.substr(text_.size() - 2), "\r\n");
+}
+
+TEST_F(BookFile, EveryPositionCouldArise) {
+  for (size_t i = 0; i < recs_.size(); ++i) {
+    const BookRec& r = recs_[i];
+    SCOPED_TRACE("record " + std::to_string(i));
+    int kings1 = 0, kings2 = 0;
+    std::map<int, int> total;  // by unpromoted kind
+    for (int file = 1; file <= 9; ++file) {
+      int pawns1 = 0, pawns2 = 0;
+      for (int rank = 1; rank <= 9; ++rank) {
+        const int32_t c = r.aru[file * 10 + rank];
+        ASSERT_TRUE(validCode(c)) << "square " << file * 10 + rank << " holds " << c;
+        if (c == 0) continue;
+        const int k = c % 100;
+        total[k > 10 ? k - 10 : k] += 1;
+        kings1 += c == 101;
+        kings2 += c == 201;
+        pawns1 += c == 108;
+        pawns2 += c == 208;
+        // Pieces that could never move again are never on the board.
+        if (c == 108 || c == 107) {
+          EXPECT_GT(rank, 1);
+        }
+        if (c == 106) {
+          EXPECT_GT(rank, 2);
+        }
+        if (c == 208 || c == 207) {
+          EXPECT_LT(rank, 9);
+        }
+        if (c == 206) {
+          EXPECT_LT(rank, 8);
+        }
+      }
+      EXPECT_LE(pawns1, 1) << "two side-1 pawns on file " << file;
+      EXPECT_LE(pawns2, 1) << "two side-2 pawns on file " << file;
+    }
+    EXPECT_EQ(kings1, 1);
+    EXPECT_EQ(kings2, 1);
+    for (int h : kHands) {
+      EXPECT_GE(r.arull[h], 0);
+      total[h % 10] += r.arull[h];
+    }
+    const std::map<int, int> full = {{1, 2}, {2, 2}, {3, 2}, {4, 4},
+                                     {5, 4}, {6, 4}, {7, 4}, {8, 18}};
+    EXPECT_EQ(total, full);
+    // Side 2 is to move, so the user's king cannot stand in check.
+    EXPECT_FALSE(outeSide1(r.aru));
+  }
+}
+
+TEST_F(BookFile, EveryMoveIsLegalForTheComputer) {
+  for (size_t i = 0; i < recs_.size(); ++i)
+    EXPECT_TRUE(legalForSide2(recs_[i]))
+        << "record " << i << ": " << recs_[i].moto << "," << recs_[i].saki;
+}
+
+TEST_F(BookFile, NamesAreStrategiesTheEvaluationKnows) {
+  for (size_t i = 0; i < recs_.size(); ++i) {
+    const std::string& m = recs_[i].mei;
+    EXPECT_TRUE(m == "ibimi" || m == "yagmi" || m == "yagji" || m == "hunag" || m == "totik")
+        << "record " << i << ": " << m;
+  }
+}
+
+TEST_F(BookFile, NoPositionAndMoveTwice) {
+  std::map<std::string, int> seen;
+  for (size_t i = 0; i < recs_.size(); ++i) {
+    std::string k = std::to_string(recs_[i].moto) + "," + std::to_string(recs_[i].saki);
+    for (int s = 11; s <= 99; ++s) k += "," + std::to_string(recs_[i].aru[s]);
+    for (int h : kHands) k += "," + std::to_string(recs_[i].arull[h]);
+    EXPECT_EQ(seen.count(k), 0u) << "record " << i << " repeats record " << seen[k];
+    seen[k] = static_cast<int>(i);
+  }
+}
+
+TEST_F(BookFile, AnswersTheOpeningMoveAndTheCommonFirstUserMoves) {
+  Ban start;
+  Mochi startll;
+  syokihaiti(start, startll);
+  int opening = 0;
+  std::map<std::string, int> answered;
+  for (const BookRec& r : recs_) {
+    std::string which;
+    if (r.aru == start && r.arull == startll)
+      ++opening;
+    else if (oneUserMoveFromStart(r, which))
+      ++answered[which];
+  }
+  EXPECT_GE(opening, 1) << "no move for the computer moving first";
+  // 7六歩, 2六歩, 5六歩 and 1六歩 from the user's side.
+  for (const char* m : {"77-76", "27-26", "57-56", "17-16"})
+    EXPECT_GE(answered[m], 1) << "no answer to " << m;
+}
+
+TEST_F(BookFile, IsExactlyTheGeneratedSource) {
+  const josekigen::Result res = generate(slurp(kSrc));
+  ASSERT_TRUE(res.ok) << res.error;
+  EXPECT_EQ(format(res.records), text_) << "run joseki_gen data/joseki.src data/joseki.lis";
+  int sente = 0, gote = 0;
+  for (const josekigen::Record& r : res.records) {
+    (r.comSente ? sente : gote) += 1;
+    // Computer moves are the odd move numbers exactly when it moved first.
+    EXPECT_EQ(r.tesuu % 2 == 1, r.comSente);
+  }
+  EXPECT_GE(sente, 100);
+  EXPECT_GE(gote, 100);
+}
+
+// ---- the generator on small sources ----
+
+// The start position, file by file, rank 1 to 9, as the book writes it.
+const std::string kStartCells =
+    "207,0,208,0,0,0,108,0,107,"
+    "206,203,208,0,0,0,108,102,106,"
+    "205,0,208,0,0,0,108,0,105,"
+    "204,0,208,0,0,0,108,0,104,"
+    "201,0,208,0,0,0,108,0,101,"
+    "204,0,208,0,0,0,108,0,104,"
+    "205,0,208,0,0,0,108,0,105,"
+    "206,202,208,0,0,0,108,103,106,"
+    "207,0,208,0,0,0,108,0,107";
+const std::string kNoHands = "0,0,0,0,0,0,0,0,0,0,0,0,0,0";
+
+TEST(JosekiGen, ComputerMovingFirstIsTurnedToTheTop) {
+  const josekigen::Result res = generate("sente [ibimi] +7776FU\n");
+  ASSERT_TRUE(res.ok) << res.error;
+  // Record 77 -> 76 is internal 33 -> 34 for the computer at the top.
+  EXPECT_EQ(format(res.records), "33,34,\"ibimi\"," + kStartCells + "," + kNoHands + "\r\n");
+}
+
+TEST(JosekiGen, ComputerMovingSecondKeepsTheRecordSquares) {
+  const josekigen::Result res = generate("gote [yagmi]\n+7776FU -3334FU\n");
+  ASSERT_TRUE(res.ok) << res.error;
+  ASSERT_EQ(res.records.size(), 1u);
+  const BookRec r = readBook(format(res.records))[0];
+  EXPECT_EQ(r.moto, 33);
+  EXPECT_EQ(r.saki, 34);
+  EXPECT_EQ(r.mei, "yagmi");
+  EXPECT_EQ(r.aru[77], 0);
+  EXPECT_EQ(r.aru[76], 108);
+  EXPECT_EQ(r.aru[33], 208);
+  EXPECT_EQ(r.aru[34], 0);
+  EXPECT_EQ(res.records[0].tesuu, 2);
+}
+
+TEST(JosekiGen, PromotionCaptureAndDropAsTheFirstPlayer) {
+  const josekigen::Result res =
+      generate("sente [ibimi] +7776FU -3334FU +8822UM -3122GI [hunag] +0055KA\n");
+  ASSERT_TRUE(res.ok) << res.error;
+  const std::vector<BookRec> r = readBook(format(res.records));
+  ASSERT_EQ(r.size(), 3u);
+  // Bishop 88 takes on 22 and promotes: internal 22 -> 88, +100.
+  EXPECT_EQ(r[1].moto, 22);
+  EXPECT_EQ(r[1].saki, 188);
+  EXPECT_EQ(r[1].aru[22], 203);
+  EXPECT_EQ(r[1].aru[88], 103);
+  EXPECT_EQ(r[1].aru[34], 208);
+  EXPECT_EQ(r[1].aru[76], 108);
+  // After the exchange both hold a bishop; the drop on 55 stays on 55.
+  EXPECT_EQ(r[2].moto, 203);
+  EXPECT_EQ(r[2].saki, 55);
+  EXPECT_EQ(r[2].mei, "hunag");
+  EXPECT_EQ(r[2].arull[13], 1);
+  EXPECT_EQ(r[2].arull[23], 1);
+  EXPECT_EQ(r[2].aru[22], 0);
+  EXPECT_EQ(r[2].aru[88], 105);  // the user's silver that took back
+  EXPECT_EQ(r[2].aru[79], 0);
+  for (const BookRec& b : r) EXPECT_TRUE(legalForSide2(b));
+}
+
+TEST(JosekiGen, BranchRepeatsTheMovesBeforeItAndPairsAreKeptOnce) {
+  const josekigen::Result res = generate(
+      "gote [ibimi] +7776FU -3334FU +2726FU -8384FU\n"
+      "3: +5756FU [hunag] -5354FU\n"
+      "gote [yagmi] +7776FU -3334FU\n");
+  ASSERT_TRUE(res.ok) << res.error;
+  ASSERT_EQ(res.records.size(), 3u);
+  EXPECT_EQ(res.records[0].mei, "ibimi");  // -3334FU, first line wins
+  EXPECT_EQ(res.records[1].moto, 83);
+  EXPECT_EQ(res.records[2].moto, 53);
+  EXPECT_EQ(res.records[2].mei, "hunag");
+  EXPECT_EQ(res.records[2].aru[56], 108);
+  EXPECT_EQ(res.records[2].aru[26], 0);
+  EXPECT_EQ(res.records[2].tesuu, 4);
+}
+
+TEST(JosekiGen, ANameBeforeTheBranchPointIsInherited) {
+  const josekigen::Result res = generate(
+      "gote [ibimi] +7776FU [yagmi] -3334FU\n"
+      "3: +2726FU -8384FU\n");
+  ASSERT_TRUE(res.ok) << res.error;
+  ASSERT_EQ(res.records.size(), 2u);
+  EXPECT_EQ(res.records[1].mei, "yagmi");
+}
+
+struct Bad {
+  const char* src;
+  const char* expect;  // part of the message
+};
+
+TEST(JosekiGen, RefusesAnyFaultWithTheLineAndTheMove) {
+  const Bad bad[] = {
+      {"gote [a]\n+7775FU\n", "line 2: +7775FU (move 1): not a legal move"},
+      {"gote [a] +7776GI\n", "+7776GI (move 1): the piece on the source square is FU"},
+      {"gote [a] +7776FU +3334FU\n", "move 2 must start with '-'"},
+      {"gote [a] +7776FU -3334FU +2726FU -8384FU +2827RY\n", "promotion not allowed"},
+      {"gote [a] +7776FU -3334FU +5968OU -2277UM +3948GI\n", "leaves the own king in check"},
+      {"gote [a] +7776FU -3334FU +2726FU -8384FU +2625FU -8485FU +2524FU -2324FU +2824HI "
+       "-0023FU +0075FU\n",
+       "+0075FU (move 11): two pawns on one file"},
+      {"gote [a] +7776FU -0055KA\n", "no such piece in hand"},
+      {"gote +7776FU -3334FU\n", "no strategy name"},
+      {"sente [a] +7776FU\n5: -3334FU\n", "line 2: branch \"5:\""},
+      {"+7776FU\n", "line 1: moves before the first"},
+      {"gote [a] +7776FU\nsente [b] +2726FU 7766\n", "line 2: unknown word"},
+      {"gote [a\"b] +7776FU\n", "bad strategy name"},
+      {"gote [a] +7776FU -3334FU +7674FU\n", "+7674FU (move 3): not a legal move"},
+  };
+  for (const Bad& b : bad) {
+    const josekigen::Result res = generate(b.src);
+    EXPECT_FALSE(res.ok) << b.src;
+    EXPECT_NE(res.error.find(b.expect), std::string::npos) << b.src << " gave: " << res.error;
+  }
+}
+
+TEST(JosekiGen, PawnMustPromoteOnTheLastRank) {
+  // Each side's edge pawn walks up its file, taking pawns, to the last rank.
+  const std::string walk =
+      "gote [a] +1716FU -9394FU +1615FU -9495FU +1514FU -9596FU +1413FU -9697FU "
+      "+1312FU -9798FU ";
+  const josekigen::Result ok = generate(walk + "+1211TO\n");
+  ASSERT_TRUE(ok.ok) << ok.error;
+  const josekigen::Result bad = generate(walk + "+1211FU\n");
+  EXPECT_FALSE(bad.ok);
+  EXPECT_NE(bad.error.find("must promote"), std::string::npos) << bad.error;
+}
+
+class JosekiGenFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("joseki_gen_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  void write(const fs::path& p, const std::string& text) {
+    std::ofstream out(p, std::ios::binary);
+    out << text;
+  }
+  fs::path dir_;
+};
+
+TEST_F(JosekiGenFiles, RefusedSourceWritesNoOutput) {
+  write(dir_ / "bad.src", "gote [a] +7776FU -3334FU\n3: +2726FU -8485FU\n");
+  std::ostringstream log, info;
+  EXPECT_NE(josekigen::run((dir_ / "bad.src").string(), (dir_ / "out.lis").string(), log, info),
+            0);
+  EXPECT_FALSE(fs::exists(dir_ / "out.lis"));
+  EXPECT_NE(log.str().find("line 2: -8485FU (move 4)"), std::string::npos) << log.str();
+
+  // An existing book is left as it was.
+  write(dir_ / "old.lis", "keep");
+  EXPECT_NE(josekigen::run((dir_ / "bad.src").string(), (dir_ / "old.lis").string(), log, info),
+            0);
+  EXPECT_EQ(slurp((dir_ / "old.lis").string()), "keep");
+}
+
+TEST_F(JosekiGenFiles, SoundSourceIsWritten) {
+  write(dir_ / "good.src", "# a comment\nsente [ibimi] +7776FU # the opening move\n");
+  std::ostringstream log, info;
+  EXPECT_EQ(josekigen::run((dir_ / "good.src").string(), (dir_ / "out.lis").string(), log, info),
+            0)
+      << log.str();
+  EXPECT_EQ(slurp((dir_ / "out.lis").string()),
+            "33,34,\"ibimi\"," + kStartCells + "," + kNoHands + "\r\n");
+}
+
+}  // namespace
+}  // namespace syougi
