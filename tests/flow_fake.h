@@ -1,0 +1,154 @@
+// A recording screen and a scripted computer for driving the game flow
+// headless, and a scratch working directory for the files it writes.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/computer.h"
+#include "window/gamen.h"
+#include "window/syougi.h"
+
+namespace syougi::fake {
+
+struct Marker {
+  bool visible = false;
+  int at = 0;
+};
+
+class FakeGamen : public Gamen {
+ public:
+  std::map<int, int32_t> pic;
+  std::map<std::string, std::string> texts;
+  std::map<Senn, Marker> senn;
+  bool kaisiVisible = true;
+  std::map<std::string, bool> menus;
+  std::map<std::string, bool> visible;
+  std::vector<std::string> msgs;       // OK message boxes
+  std::vector<std::string> questions;  // Yes/No message boxes
+  std::deque<bool> answers;            // answers to the next questions
+  bool defaultAnswer = true;
+  int beeps = 0;
+  int timer = 0;
+  std::vector<int> timerLog;
+  double now = 36000.0;
+  bool zidouOn = false;
+  std::function<void()> onMsgbox;  // runs inside an OK message box
+
+  void e(int index, int32_t code) override { pic[index] = code; }
+  void text(const std::string& name, const std::string& s) override { texts[name] = s; }
+  void sennMiseru(Senn w, int index) override { senn[w] = {true, index}; }
+  void sennKakusu(Senn w) override { senn[w].visible = false; }
+  void kaisi(bool v) override { kaisiVisible = v; }
+  void menu(const std::string& name, bool enabled) override { menus[name] = enabled; }
+  void miseru(const std::string& name, bool v) override { visible[name] = v; }
+  void msgbox(const std::string& s) override {
+    msgs.push_back(s);
+    if (onMsgbox) onMsgbox();
+  }
+  bool hai(const std::string& s) override {
+    questions.push_back(s);
+    if (answers.empty()) return defaultAnswer;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void beep() override { ++beeps; }
+  void taimaa(int ms) override {
+    timer = ms;
+    timerLog.push_back(ms);
+  }
+  double zikoku() override { return now; }
+  bool zidou() override { return zidouOn; }
+
+  std::string t(const std::string& name) { return texts[name]; }
+  bool shown(Senn w) { return senn[w].visible; }
+};
+
+// Plays the moves it is given, in order; records what it was asked.
+class ScriptComputer : public Computer {
+ public:
+  std::deque<ComKekka> te;
+  std::vector<int32_t> askedAt;  // tesuu at each erabu
+  std::vector<uint32_t> seeds;
+  std::function<void()> duringErabu;
+
+  void youi(uint32_t seed) override { seeds.push_back(seed); }
+  ComKekka erabu(const Game& g) override {
+    askedAt.push_back(g.tesuu);
+    if (duringErabu) duringErabu();
+    if (te.empty()) {
+      ADD_FAILURE() << "no scripted move left at move " << g.tesuu;
+      ComKekka k;
+      k.saikou1 = -32000;
+      return k;
+    }
+    ComKekka k = te.front();
+    te.pop_front();
+    return k;
+  }
+  void push(int32_t moto, int32_t saki, int16_t saikou1 = 0, const std::string& sennkei = "mitei",
+            int32_t teban = 1) {
+    ComKekka k;
+    k.moto = moto;
+    k.saki = saki;
+    k.saikou1 = saikou1;
+    k.sennkei = sennkei;
+    k.teban = teban;
+    te.push_back(k);
+  }
+};
+
+// Runs each test in a fresh empty working directory.
+class ScratchDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = std::filesystem::current_path();
+    char tmpl[] = "/tmp/syougi_flow_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_);
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  static std::string slurp(const std::string& name) {
+    std::ifstream f(name, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+  }
+  std::filesystem::path old_;
+  std::filesystem::path dir_;
+};
+
+// Puts a position on the board as the one before the move now to be
+// played, so that an undone move restores it.
+inline void setPosition(Syougi& s, const Ban& aru, const Mochi& arull) {
+  s.game.aru = aru;
+  s.game.arull = arull;
+  for (int c = 0; c < 100; ++c) s.game.rekiaru[s.game.tesuu - 1][c] = aru[c];
+  for (int c = 0; c < 29; ++c) s.game.rekiarull[s.game.tesuu - 1][c] = arull[c];
+}
+
+inline Ban emptyBoard() {
+  Ban b;
+  b.fill(1);
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) b[f * 10 + r] = 0;
+  return b;
+}
+
+}  // namespace syougi::fake
