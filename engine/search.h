@@ -1,0 +1,114 @@
+// The main search: ai1 (the computer's move, the root) down through ai2..ai4,
+// the selective plies tui5..tui8 and the leaf scans ai7 / ai9, with the
+// candidate examination of every generated move and the snapshot tables of
+// plies 3..6. Runs without the window: the caller supplies the position and
+// the per-ply state (shared with the mate search).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/basyo.h"
+#include "engine/book.h"
+#include "engine/eval.h"
+#include "engine/ply.h"
+#include "engine/snapshot.h"
+#include "model/board.h"
+
+namespace syougi {
+
+// The actual position with its attack data as `torisirabe` left it, the
+// weights from `basyosirabe`, the strategy name and the book candidates.
+struct SearchInput {
+  Ban aru{};
+  Mochi arull{};
+  Kiki toripl1{};
+  Kiki toripl2{};
+  int32_t oupl1 = 0;
+  int32_t oupl2 = 0;
+  Basyo basyo;
+  std::string sennkei = "mitei";
+  ZyousekiKouho zyouseki;
+};
+
+class Search {
+ public:
+  explicit Search(PlyTable& t);
+
+  // Chooses side 2's move. moto/saki stay 0 and saikou1 -32000 when side 2
+  // has no legal move.
+  void ai1(const SearchInput& in);
+
+  int32_t moto = 0;
+  int32_t saki = 0;
+  int16_t saikou1 = -32000;
+  std::array<std::string, 13> ko{};  // "77-76/35", ">" and the value once searched
+  std::string sennkei;               // after the root loop
+
+  // Counters of the last ai1 (or of the plies run by hand).
+  int64_t kensa = 0;  // examined candidates
+  int64_t nodes = 0;  // ply procedures entered (ai2.., tui.., leaf scans)
+  std::array<int64_t, 10> nodesAt{};     // per ply
+  std::array<int64_t, 10> searchedAt{};  // candidates searched per ply
+  std::array<int64_t, 10> yomiHits{};    // snapshot hits per ply 3..6
+  std::array<int64_t, 10> yomiStores{};  // snapshot stores per ply 3..6
+
+  // For tests: take the input as ai1 would (ply 0 = the actual position,
+  // tables emptied, counters reset) without searching; then fill the
+  // ancestors in the table by hand and run one ply.
+  void prepare(const SearchInput& in);
+  // Generation and examination only: fills ply N's list (N = 1..8).
+  template <int N>
+  void kouhoList();
+  // The whole ply procedure: ai2, ai3, ai4, tui5..tui8 (N = 2..8).
+  template <int N>
+  void ply();
+  // The leaf scans ai7 (N = 7) and ai9 (N = 9).
+  template <int N>
+  void leaf();
+
+  PlyTable& table() { return t_; }
+  Yomi& yomi() { return yomi_; }
+  const Basyo& basyo() const { return bs_; }
+
+ private:
+  template <int N, bool Leaf>
+  bool generate();
+  template <int N, bool Leaf>
+  bool iku(int32_t moto, int32_t saki);
+  template <int N, bool Leaf>
+  void kouhosirabeN();
+  template <int N>
+  void narabekae();
+  template <int N>
+  void resetList();
+  template <int N>
+  int32_t passTerms() const;
+  template <int N>
+  int16_t child();
+  template <int N>
+  bool leafCut() const;
+  bool tuika() const;
+  template <int N>
+  void quick(YomiQuick& q) const;
+  template <int N>
+  bool yomidasu(int16_t& atai);
+  template <int N>
+  void yomioku(int16_t atai);
+
+  PlyTable& t_;
+  Yomi yomi_;
+  Basyo bs_;
+  Sennkei sk_ = Sennkei::kMitei;
+  std::array<int32_t, 4> bookMoto_{};
+  std::array<int32_t, 4> bookSaki_{};
+  std::array<std::string, 4> bookMei_{};
+  int32_t bookDeep_ = 0;  // bonus of the ply-1 move being searched
+  std::array<int32_t, 10> passAnc_{};  // pass terms of the ancestors, per ply
+  bool rootOute_ = false;  // side 2's king attacked in the actual position
+  bool leafStop_ = false;
+  YomiKey key_{};
+};
+
+}  // namespace syougi
