@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace syougi {
 
@@ -82,6 +83,29 @@ bool parseSettings(std::string_view text, Settei& out) {
   return true;
 }
 
+void applySettings(const Settei& s, termios& t) {
+  cfmakeraw(&t);
+  speed_t code;
+  if (speedCode(s.baud, code)) {
+    cfsetispeed(&t, code);
+    cfsetospeed(&t, code);
+  }
+  t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CMSPAR);
+  t.c_cflag |= CLOCAL | CREAD;
+  t.c_cflag |= s.databits == 5 ? CS5 : s.databits == 6 ? CS6 : s.databits == 7 ? CS7 : CS8;
+  if (s.parity != 'N') t.c_cflag |= PARENB;
+  if (s.parity == 'O' || s.parity == 'M') t.c_cflag |= PARODD;
+  if (s.parity == 'M' || s.parity == 'S') t.c_cflag |= CMSPAR;
+  if (s.stopbits == 2) t.c_cflag |= CSTOPB;
+  t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | ISTRIP);
+  // Broken characters are counted by the driver and reported as events;
+  // they must not turn up as bytes inside a message.
+  t.c_iflag |= IGNBRK | IGNPAR;
+  if (s.parity != 'N') t.c_iflag |= INPCK;
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+}
+
 TermiosPort::TermiosPort(std::string device) : device_(std::move(device)) {}
 
 TermiosPort::~TermiosPort() { close(); }
@@ -116,25 +140,7 @@ bool TermiosPort::open(std::string_view settings, std::string& reason) {
 
   termios t{};
   if (tcgetattr(fd, &t) != 0) return fail(errnoText(errno));
-  cfmakeraw(&t);
-  speed_t code = B0;
-  speedCode(s.baud, code);
-  cfsetispeed(&t, code);
-  cfsetospeed(&t, code);
-  t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CMSPAR);
-  t.c_cflag |= CLOCAL | CREAD;
-  t.c_cflag |= s.databits == 5 ? CS5 : s.databits == 6 ? CS6 : s.databits == 7 ? CS7 : CS8;
-  if (s.parity != 'N') t.c_cflag |= PARENB;
-  if (s.parity == 'O' || s.parity == 'M') t.c_cflag |= PARODD;
-  if (s.parity == 'M' || s.parity == 'S') t.c_cflag |= CMSPAR;
-  if (s.stopbits == 2) t.c_cflag |= CSTOPB;
-  t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | ISTRIP);
-  // Broken characters are counted by the driver and reported as events;
-  // they must not turn up as bytes inside a message.
-  t.c_iflag |= IGNBRK | IGNPAR;
-  if (s.parity != 'N') t.c_iflag |= INPCK;
-  t.c_cc[VMIN] = 0;
-  t.c_cc[VTIME] = 0;
+  applySettings(s, t);
   if (tcsetattr(fd, TCSANOW, &t) != 0) return fail(errnoText(errno));
   tcflush(fd, TCIOFLUSH);
 

@@ -8,6 +8,8 @@
 // stays readable for good: check hungUp() and stop watching.
 #pragma once
 
+#include <termios.h>
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -28,6 +30,10 @@ struct Settei {
 // False for anything but a known speed, N/E/O/M/S (either case), 5..8 data
 // bits and 1 or 2 stop bits, separated by commas without spaces.
 bool parseSettings(std::string_view text, Settei& out);
+
+// Raw mode with the settings' speed, frame and parity, no handshaking, reads
+// that never wait.
+void applySettings(const Settei& s, termios& t);
 
 class TermiosPort : public Port {
  public:
