@@ -135,6 +135,13 @@ inline void toru(Mochi& h, int side, int32_t c) {
 }  // namespace
 
 template <int N>
+int tumesikii(const PlyTable& p) {
+  int wa = 0;
+  for (int i = 1; i <= N; i += 2) wa += p[i].ban;
+  return 3 * wa - kRows[N].narrow;
+}
+
+template <int N>
 void tumesyoki(Ply& p) {
   constexpr Row r = kRows[N];
   for (int i = 0; i < r.cap; ++i) {
@@ -688,9 +695,7 @@ void Tume::tumeai() {
         if constexpr (kSiboru<N>) {
           // Lines through later candidates of the checking plies above need
           // ever better scores.
-          int wa = 0;
-          for (int i = 1; i <= N; i += 2) wa += p_[i].ban;
-          if (p.kten[p.ban] < 3 * wa - kRows[N].narrow) break;
+          if (p.kten[p.ban] < tumesikii<N>(p_)) break;
         }
         saigen<N>();
         tumeai<N + 1>();
@@ -714,6 +719,9 @@ void Tume::tumeai() {
   }
 }
 
+template int tumesikii<5>(const PlyTable&);
+template int tumesikii<7>(const PlyTable&);
+template int tumesikii<9>(const PlyTable&);
 template void tumesyoki<1>(Ply&);
 template void tumesyoki<2>(Ply&);
 template void tumesyoki<3>(Ply&);

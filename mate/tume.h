@@ -19,6 +19,11 @@ void tumenarabekae(Ply& p);
 template <int N>
 void tumesyoki(Ply& p);
 
+// The score a candidate at the current index of checking ply N (5, 7 or 9)
+// needs to be searched, from the indices of the checking plies 1..N.
+template <int N>
+int tumesikii(const PlyTable& p);
+
 class Tume {
  public:
   explicit Tume(PlyTable& plies) : p_(plies) {}
