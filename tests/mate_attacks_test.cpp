@@ -39,7 +39,9 @@ TEST(MateAttacks, RookLineRunsThroughTheKingAndCountsTheFirstBlockedCell) {
   EXPECT_EQ(c.t2[51], 1);
   EXPECT_EQ(c.t2[50], 1);  // the backward line ends off the board
   for (int f = 1; f <= 9; ++f) {
-    if (f != 5) EXPECT_EQ(c.t2[f * 10 + 2], 1) << f;
+    if (f != 5) {
+      EXPECT_EQ(c.t2[f * 10 + 2], 1) << f;
+    }
   }
   EXPECT_EQ(c.ou1, 55);
   EXPECT_EQ(c.ou2, -5);  // no side-2 king: unchanged
