@@ -1,0 +1,292 @@
+#include "engine/eval.h"
+
+namespace syougi {
+
+Sennkei sennkeiOf(const std::string& name) {
+  if (name == "mitei") return Sennkei::kMitei;
+  if (name == "ibimi") return Sennkei::kIbimi;
+  if (name == "yagmi") return Sennkei::kYagmi;
+  if (name == "yagji") return Sennkei::kYagji;
+  if (name == "hunag") return Sennkei::kHunag;
+  if (name == "totik") return Sennkei::kTotik;
+  return Sennkei::kSonota;
+}
+
+namespace {
+
+constexpr bool side1(int32_t c) { return c / 100 == 1; }
+constexpr bool side2(int32_t c) { return c / 100 == 2; }
+
+// Hand bonus by kind 2..8: [kind][0] for one piece, [kind][1] for more.
+constexpr int32_t kMotiBonus[9][2] = {{0, 0},   {0, 0},   {25, 35}, {25, 35}, {20, 30},
+                                      {20, 30}, {20, 30}, {15, 25}, {20, 30}};
+
+struct Kinbou {
+  int d;
+  int c;
+};
+// King neighbours in the order they are scored, with their weights.
+constexpr Kinbou kKinbou1[8] = {{10, 4}, {-10, 4}, {-11, 5}, {-1, 6},
+                                {9, 5},  {11, 2},  {1, 2},   {-9, 2}};
+constexpr Kinbou kKinbou2[8] = {{10, 4}, {-10, 4}, {11, 5}, {1, 6},
+                                {-9, 5}, {-11, 2}, {-1, 2}, {9, 2}};
+
+inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int32_t oupl2,
+                  int s, int32_t p, int32_t& kouho) {
+  const auto& w1 = ba.basyo1;
+  const int32_t v = komaten[p];
+  const int32_t t = ba.teban;
+  const int r = rankOf(s);
+  if (A1[s] < A2[s]) kouho += w1[s] * v / 250;
+  switch (p) {
+    case 108:
+      kouho -= w1[s] * v / (A2[s] * 10 + 40);
+      // s-2 >= 9 and s-1 >= 10: a side-1 pawn is never on rank 1 and the
+      // cells above rank 1 are inside the board array anyway.
+      if ((side2(B[s - 2]) || side2(B[s - 1])) && B[s - 2] != 208) kouho -= w1[s - 1] / 2;
+      if (A1[s - 1] > A2[s - 1] && !side1(B[s - 1])) {
+        if (r == 5)
+          kouho -= w1[s - 1] / 2;
+        else if (r >= 2 && r <= 4)
+          kouho -= static_cast<int16_t>(w1[s - 1] * 2);
+      }
+      break;
+    case 104:
+    case 105:
+    case 106:
+    case 115:
+    case 116:
+    case 117:
+    case 118:
+      kouho -= w1[s] * v / (A2[s] * 10 + 40);
+      break;
+    case 107:
+      kouho -= w1[fileOf(s) * 10] * v / (A2[s] * 10 + 40) + r * 2;
+      break;
+    case 103:
+    case 113:
+      kouho -= v - v * A2[s] / 5;
+      if (p == 113) kouho -= w1[s];
+      if (B[s + 9] == 0) kouho -= t;
+      if (B[s - 11] == 0) kouho -= t;
+      if (B[s - 9] == 0) kouho -= t;
+      if (B[s + 11] == 0) kouho -= t;
+      break;
+    case 102:
+    case 112:
+      kouho -= v - v * A2[s] / 5;
+      if (B[s + 1] == 0) kouho -= t;
+      if (B[s - 1] == 0) kouho -= t;
+      if (B[s + 10] == 0) kouho -= t;
+      if (B[s - 10] == 0) kouho -= t;
+      if (rankOf(oupl2) <= 3) {
+        if (r == 1)
+          kouho -= 30;
+        else if (r == 2)
+          kouho -= 20;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int32_t oupl1,
+                  int s, int32_t p, int32_t& kouho) {
+  const auto& w2 = ba.basyo2;
+  const int32_t v = komaten[p];
+  const int32_t t = ba.teban;
+  const int r = rankOf(s);
+  if (A2[s] < A1[s]) kouho -= w2[s] * v / 250;
+  switch (p) {
+    case 208:
+      kouho += w2[s] * v / (A1[s] * 10 + 40);
+      // s+2 <= 101: inside the board array.
+      if ((side1(B[s + 1]) || side1(B[s + 2])) && B[s + 2] == 108) kouho += w2[s + 1] / 2;
+      if (A2[s + 1] > A1[s + 1] && !side2(B[s + 1])) {
+        if (r == 5)
+          kouho += w2[s + 1] / 2;
+        else if (r >= 6 && r <= 8)
+          kouho += static_cast<int16_t>(w2[s + 1] * 2);
+      }
+      break;
+    case 204:
+    case 205:
+    case 206:
+    case 215:
+    case 216:
+    case 217:
+    case 218:
+      kouho += w2[s] * v / (A1[s] * 10 + 40);
+      break;
+    case 207:
+      kouho += w2[fileOf(s) * 10] * v / (A1[s] * 10 + 40) - r * 2 + 20;
+      break;
+    case 203:
+    case 213:
+      kouho += v - v * A1[s] / 5;
+      if (p == 213) kouho += w2[s];
+      if (B[s + 9] == 0) kouho += t;
+      if (B[s - 11] == 0) kouho += t;
+      if (B[s - 9] == 0) kouho += t;
+      if (B[s + 11] == 0) kouho += t;
+      break;
+    case 202:
+    case 212:
+      kouho += v - v * A1[s] / 5;
+      if (B[s + 1] == 0) kouho += t;
+      if (B[s - 1] == 0) kouho += t;
+      if (B[s + 10] == 0) kouho += t;
+      if (B[s - 10] == 0) kouho += t;
+      if (rankOf(oupl1) >= 7) {
+        if (r == 9)
+          kouho += 30;
+        else if (r == 8)
+          kouho += 20;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// An empty neighbour on one side of the king that the enemy does not attack.
+inline bool akiRow(const Ban& B, const Kiki& teki, int a, int b, int c) {
+  return (B[a] == 0 && teki[a] == 0) || (B[b] == 0 && teki[b] == 0) ||
+         (B[c] == 0 && teki[c] == 0);
+}
+
+void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
+  switch (sk) {
+    case Sennkei::kMitei:
+      if (B[41] == 204) kouho += 20;
+      if (B[61] == 204) kouho += 20;
+      break;
+    case Sennkei::kIbimi:
+      if (B[31] == 205) kouho -= 10;
+      if (B[71] == 205) kouho -= 10;
+      break;
+    case Sennkei::kYagmi:
+      if (B[41] == 201) kouho += 10;
+      if (B[32] == 204) kouho += 15;
+      if (B[52] == 204) kouho += 10;
+      if (B[43] == 204) kouho += 15;
+      if (B[33] == 205) kouho += 15;
+      if (B[31] == 205) kouho -= 10;
+      if (B[71] == 205) kouho -= 10;
+      if (B[23] == 208) kouho += 20;
+      break;
+    case Sennkei::kYagji:
+      if (B[22] == 201) kouho += 20;
+      if (B[72] == 202) kouho += 10;
+      if (B[84] == 202) kouho += 10;
+      if (B[22] == 203) kouho -= 5;
+      if (B[42] == 203) kouho += 5;
+      if (B[64] == 203) kouho += 5;
+      if (B[32] == 204) kouho += 15;
+      if (B[43] == 204) kouho += 10;
+      if (B[33] == 205) kouho += 15;
+      if (B[42] == 205) kouho += 5;
+      if (B[31] == 205) kouho -= 10;
+      if (B[71] == 205) kouho -= 10;
+      if (B[21] == 206) kouho += 5;
+      if (B[23] == 208) kouho += 15;
+      break;
+    case Sennkei::kHunag:
+      if (B[42] == 201) kouho += 20;
+      if (B[22] == 203) kouho += 20;
+      if (B[31] == 206) kouho += 20;
+      break;
+    case Sennkei::kTotik:
+      if (B[32] == 201) kouho += 10;
+      if (B[21] == 201) {
+        kouho += B[31] == 204 ? 30 : 20;
+        if (B[32] == 204) kouho += 10;
+        if (B[22] == 205) kouho += 10;
+        if (B[23] == 205) kouho += 15;
+        if (B[42] == 205) kouho += 10;
+      }
+      if (B[84] == 202) kouho += 10;
+      if (B[53] == 203) kouho += 5;
+      if (B[22] == 203) kouho -= 30;
+      break;
+    case Sennkei::kSonota:
+      break;
+  }
+}
+
+}  // namespace
+
+void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
+                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
+                 const Basyo& basyo, Sennkei sennkei) {
+  const Ban& B = kouhoaru;
+  const Kiki& A1 = toripl1;
+  const Kiki& A2 = toripl2;
+  const int32_t t = basyo.teban;
+
+  for (int f = 1; f <= 9; ++f) {
+    for (int r = 1; r <= 9; ++r) {
+      const int s = f * 10 + r;
+      const int32_t p = B[s];
+      if (p > 100 && p < 200)
+        koma1(B, A1, A2, basyo, oupl2, s, p, kouho);
+      else if (p > 200 && p < 219)
+        koma2(B, A1, A2, basyo, oupl1, s, p, kouho);
+    }
+  }
+
+  // A king square that is not on the board (no king) has no neighbours to
+  // look at; reading around it would leave the arrays.
+  const bool ou1 = isSquare(oupl1);
+  const bool ou2 = isSquare(oupl2);
+
+  if (sennkei != Sennkei::kTotik) {
+    if (ou1) {
+      const int k = oupl1;
+      if (akiRow(B, A2, k + 11, k + 10, k + 9)) kouho -= t * 10;
+      if (akiRow(B, A2, k - 11, k - 10, k - 9)) kouho -= t * 10;
+    }
+    if (ou2) {
+      const int k = oupl2;
+      if (akiRow(B, A1, k + 11, k + 10, k + 9)) kouho += t * 10;
+      if (akiRow(B, A1, k - 11, k - 10, k - 9)) kouho += t * 10;
+    }
+  }
+
+  // Attack counts on cells off the board are not kept fresh by the attack
+  // detection, so only neighbours on the board are scored.
+  if (ou1) {
+    for (const Kinbou& kb : kKinbou1) {
+      const int n = oupl1 + kb.d;
+      if (B[n] == SOTO) continue;
+      const int32_t a = A2[n];
+      if (a > 0) {
+        kouho += t * (a + 1) * kb.c;
+        if (A2[n] >= A1[n]) kouho += t * kb.c;
+      }
+    }
+  }
+  if (ou2) {
+    for (const Kinbou& kb : kKinbou2) {
+      const int n = oupl2 + kb.d;
+      if (B[n] == SOTO) continue;
+      const int32_t a = A1[n];
+      if (a > 0) {
+        kouho -= t * (a + 1) * kb.c;
+        if (A1[n] >= A2[n]) kouho -= t * kb.c;
+      }
+    }
+  }
+
+  for (int k = 2; k <= 8; ++k) {
+    const int32_t n1 = kouholl2[10 + k];
+    if (n1 > 0) kouho -= kMotiBonus[k][n1 > 1 ? 1 : 0] + komaten[100 + k] * n1;
+    const int32_t n2 = kouholl2[20 + k];
+    if (n2 > 0) kouho += kMotiBonus[k][n2 > 1 ? 1 : 0] + komaten[200 + k] * n2;
+  }
+
+  senkeiTen(B, sennkei, kouho);
+}
+
+}  // namespace syougi
