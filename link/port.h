@@ -45,6 +45,9 @@ class Port {
   // Codes that have come up since the last call, oldest kind first; empty
   // when closed.
   virtual std::vector<int> events() = 0;
+  // The device has gone (an adapter unplugged, the other end of a
+  // pseudo-terminal closed): nothing more will come through it.
+  virtual bool hungUp() const { return false; }
   // A descriptor that turns readable when characters arrive, for an event
   // loop to watch; -1 when there is none.
   virtual int fd() const { return -1; }

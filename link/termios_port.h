@@ -5,7 +5,7 @@
 // line changes and the driver's error counters do not, so call events() from
 // a short timer as well (about 100 ms) when they matter. After a hang-up
 // (the other end of a pseudo-terminal closed, an adapter unplugged) fd()
-// stays readable for good: check hungUp() and stop watching.
+// stays readable for good; Tusin::portEvents stops the link then.
 #pragma once
 
 #include <termios.h>
@@ -55,7 +55,7 @@ class TermiosPort : public Port {
   std::vector<int> events() override;
   int fd() const override { return fd_; }
 
-  bool hungUp() const;
+  bool hungUp() const override;
   // Whether the device reports its modem lines and error counters; a
   // pseudo-terminal does neither.
   bool hasModemLines() const { return modem_; }

@@ -189,6 +189,11 @@ void Tusin::portEvents() {
     if (!port_.isOpen()) break;
     MSComm1_OnComm(code);
   }
+  // A vanished device would keep the descriptor readable for ever.
+  if (port_.isOpen() && port_.hungUp()) {
+    Command4_Click();
+    host_.messageBox("通信ポート " + port_.name() + " との接続が切れました。");
+  }
   dispatching_ = false;
 }
 

@@ -91,8 +91,10 @@ class Tusin {
 
   // One event of the port.
   void MSComm1_OnComm(int code);
-  // Runs MSComm1_OnComm for every code the port has pending. Ignored when
-  // called again from inside (a modal dialog spins the event loop).
+  // Runs MSComm1_OnComm for every code the port has pending, then stops the
+  // link with a message when the device has gone. Ignored when called again
+  // from inside (a modal dialog spins the event loop; the window had better
+  // not watch the port meanwhile, or it spins with it).
   void portEvents();
 
   // Recreates the log with one empty line.

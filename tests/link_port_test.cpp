@@ -455,7 +455,9 @@ class Window : public TusinHost {
   void e_MouseDown(int index) override { clicks.push_back(index); }
   void touryou_Click() override { ++resignations; }
   int32_t tesuu() const override { return te; }
+  void watchPort(int fd) override { watched.push_back(fd); }
 
+  std::vector<int> watched;
   std::string out;
   std::string inMsg;
   int32_t te = 1;
@@ -518,6 +520,31 @@ TEST_F(SocatPair, TwoLinksPlayMovesAndAResignation) {
   b.Command3_Click();
   EXPECT_FALSE(pa.isOpen());
   EXPECT_FALSE(pb.isOpen());
+}
+
+}  // namespace
+}  // namespace syougi
+
+namespace syougi {
+namespace {
+
+TEST_F(SocatPair, ALinkWhoseOtherEndVanishesStops) {
+  TermiosPort pa(a_);
+  Window wa;
+  Tusin a(pa, wa, (dir_ / "a.txt").string());
+  a.Command2_Click(0);
+  ASSERT_TRUE(pa.isOpen());
+  const int fd = pa.fd();
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+  ASSERT_TRUE(readable(fd, kWaitMs));  // a hang-up reads as readable
+  a.portEvents();
+  EXPECT_FALSE(pa.isOpen());
+  EXPECT_EQ(wa.watched, (std::vector<int>{fd, -1}));
+  ASSERT_EQ(wa.dialogs.size(), 1u);
+  EXPECT_EQ(wa.dialogs[0], "通信ポート " + a_ + " との接続が切れました。");
+  EXPECT_TRUE(wa.clicks.empty());
 }
 
 }  // namespace

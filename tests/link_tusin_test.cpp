@@ -46,6 +46,7 @@ class FakePort : public Port {
     return e;
   }
   int fd() const override { return isOpen_ ? 42 : -1; }
+  bool hungUp() const override { return isOpen_ && hung; }
 
   std::string input;
   std::vector<int> pending;
@@ -54,6 +55,7 @@ class FakePort : public Port {
   std::string settingsSeen;
   int opens = 0;
   bool isOpen_ = false;
+  bool hung = false;
 };
 
 class FakeHost : public TusinHost {
@@ -387,6 +389,27 @@ TEST_F(TusinTest, PortEventsReadsAndEntersAMessage) {
   port.input = "+7776FU\n";
   tusin.portEvents();
   EXPECT_EQ(host.clicks, (std::vector<int>{77, 76}));
+}
+
+TEST_F(TusinTest, AVanishedDeviceStopsTheLinkAfterItsLastEvents) {
+  tusin.Command2_Click(0);
+  port.pending = {kEvReceive};
+  port.input = "+7776FU\n";
+  port.hung = true;
+  tusin.portEvents();
+  EXPECT_EQ(host.clicks, (std::vector<int>{77, 76}));
+  EXPECT_FALSE(port.isOpen());
+  EXPECT_EQ(host.shown(), "Command2(0) Command2(1)");
+  EXPECT_EQ(host.watched, (std::vector<int>{42, -1}));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0], "通信ポート /dev/ttyS0 との接続が切れました。");
+}
+
+TEST_F(TusinTest, PortEventsOnAClosedPortDoNothing) {
+  port.pending = {kEvReceive, kErFrame};
+  port.input = "+7776FU\n";
+  tusin.portEvents();
+  EXPECT_TRUE(host.calls.empty());
 }
 
 // --- Buttons ---------------------------------------------------------------
