@@ -8,9 +8,11 @@
 // - the panel buttons call Command1_Click, Command2_Click(0/1), Command3_Click
 //   and Command4_Click; the computer's automatic send puts its text into
 //   OutMsg and calls Command1_Click;
-// - when watchPort(fd) is called the window watches fd for reading (and
-//   may poll on a short timer for line changes) and calls portEvents();
-//   watchPort(-1) ends the watching;
+// - when watchPort(fd) is called the window watches fd for reading, and
+//   polls on a short timer (about 100 ms) for line changes, errors and a
+//   full output buffer, calling portEvents() for both; watchPort(-1) ends
+//   the watching and may come from inside portEvents() (Cancel in the error
+//   dialog), so a socket notifier is to be released with deleteLater();
 // - game setup calls logStart() (the log begins with one empty line);
 // - while e_MouseDown runs for a received move, `zyusinmsg` still holds the
 //   message (characters 6-7 name the piece after the move).
