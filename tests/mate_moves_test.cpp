@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include "engine/ply.h"
+#include "mate/attacks.h"
+#include "mate/tume.h"
+#include "model/board.h"
+
+using namespace syougi;
+
+namespace {
+
+Ban emptyBoard() {
+  Ban b;
+  b.fill(SOTO);
+  for (int s = 11; s <= 99; ++s)
+    if (isSquare(s)) b[s] = 0;
+  return b;
+}
+
+// Puts a position into ply n as if that ply had just made its move.
+void kyoku(Ply& p, const Ban& b, const Mochi& h) {
+  p.aru = b;
+  p.arull = h;
+  tumetorisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+}
+
+bool aru(const Ply& p, int cap, int32_t moto, int32_t saki) {
+  for (int i = 0; i < cap && p.kmoto[i] != 0; ++i)
+    if (p.kmoto[i] == moto && p.ksaki[i] == saki) return true;
+  return false;
+}
+
+int kazu(const Ply& p, int cap) {
+  int n = 0;
+  while (n < cap && p.kmoto[n] != 0) ++n;
+  return n;
+}
+
+struct Fixture : ::testing::Test {
+  PlyTable t{};
+  Tume tume{t};
+  Ban b = emptyBoard();
+  Mochi h{};
+  void ply1() {
+    int32_t o1 = 0, o2 = 0;
+    Kiki a1, a2;
+    tumetorisirabe(b, a1, a2, o1, o2);
+    tume.kyokumenSet(b, h, o1, o2);
+    tume.tumeseisei<1>();
+  }
+};
+
+using CheckingMoves = Fixture;
+using Answers = Fixture;
+
+}  // namespace
+
+TEST_F(CheckingMoves, PawnDropThatWouldMateIsNeitherMateNorCandidate) {
+  b[19] = 101;
+  b[29] = 106;  // fills the last flight square
+  b[17] = 204;  // defends 18 and 28
+  b[91] = 201;
+  h[28] = 1;
+  ply1();
+  EXPECT_EQ(t[1].saikou, 10000);
+  EXPECT_FALSE(aru(t[1], 40, 208, 18));
+  EXPECT_TRUE(aru(t[1], 40, 17, 18));  // the gold's own checks stay
+  EXPECT_TRUE(aru(t[1], 40, 17, 28));
+  EXPECT_EQ(kazu(t[1], 40), 2);
+}
+
+TEST_F(CheckingMoves, PawnDropCheckWithAFlightSquareIsACandidate) {
+  b[19] = 101;
+  b[17] = 204;
+  b[91] = 201;
+  h[28] = 1;
+  ply1();
+  EXPECT_EQ(t[1].saikou, 10000);
+  EXPECT_TRUE(aru(t[1], 40, 208, 18));
+}
+
+TEST_F(CheckingMoves, NoKnightDropAgainstAKingOnRank1) {
+  b[51] = 101;
+  b[99] = 201;
+  h[26] = 1;
+  ply1();
+  EXPECT_EQ(kazu(t[1], 40), 0);
+  EXPECT_EQ(tume.sirabe, 3u);  // the side-2 king's three steps only
+}
+
+TEST_F(CheckingMoves, KnightDropsFromBothSides) {
+  b[53] = 101;
+  b[99] = 201;
+  h[26] = 1;
+  ply1();
+  ASSERT_EQ(kazu(t[1], 40), 2);
+  // Equal scores (-50 -50 -31): generation order decides.
+  EXPECT_EQ(t[1].kmoto[0], 206);
+  EXPECT_EQ(t[1].ksaki[0], 61);
+  EXPECT_EQ(t[1].kten[0], -131);
+  EXPECT_EQ(t[1].kmoto[1], 206);
+  EXPECT_EQ(t[1].ksaki[1], 41);
+  EXPECT_EQ(t[1].kten[1], -131);
+}
+
+TEST_F(CheckingMoves, RookDropsUpToDistanceThreeThroughEmptySquares) {
+  b[55] = 101;
+  b[99] = 201;
+  h[22] = 1;
+  ply1();
+  EXPECT_EQ(kazu(t[1], 40), 12);
+  for (int s : {54, 53, 52, 56, 57, 58, 45, 35, 25, 65, 75, 85})
+    EXPECT_TRUE(aru(t[1], 40, 202, s)) << s;
+  EXPECT_EQ(tume.sirabe, 12u + 3u);
+}
+
+TEST_F(CheckingMoves, RookDropLineStopsAtThePieceInFront) {
+  b[55] = 101;
+  b[53] = 108;
+  b[99] = 201;
+  h[22] = 1;
+  ply1();
+  EXPECT_EQ(kazu(t[1], 40), 10);
+  EXPECT_TRUE(aru(t[1], 40, 202, 54));
+  // 52 behind the pawn is not even examined.
+  EXPECT_EQ(tume.sirabe, 10u + 3u);
+}
+
+TEST_F(CheckingMoves, SilverIntoTheZoneIsTriedBothWays) {
+  b[58] = 101;
+  b[66] = 205;
+  b[11] = 201;
+  ply1();
+  EXPECT_TRUE(aru(t[1], 40, 66, 67));
+  EXPECT_TRUE(aru(t[1], 40, 66, 167));
+}
+
+TEST_F(CheckingMoves, RookIntoTheZoneOnlyPromotedFromPly5) {
+  b[78] = 101;
+  b[62] = 202;
+  b[11] = 201;
+  ply1();
+  EXPECT_TRUE(aru(t[1], 40, 62, 68));
+  EXPECT_TRUE(aru(t[1], 40, 62, 168));
+  kyoku(t[4], b, h);
+  t[4].ban = 0;
+  tume.tumeseisei<5>();
+  EXPECT_FALSE(aru(t[5], 21, 62, 68));
+  EXPECT_TRUE(aru(t[5], 21, 62, 168));
+  EXPECT_TRUE(aru(t[5], 21, 62, 72));  // outside the zone: unpromoted
+  for (int i = 0; i < kazu(t[5], 21); ++i) {
+    if (t[5].kmoto[i] == 62 && t[5].ksaki[i] % 100 % 10 >= 7) {
+      EXPECT_GT(t[5].ksaki[i], 100) << t[5].ksaki[i];
+    }
+  }
+}
+
+TEST_F(CheckingMoves, LanceToRank8IsOnlyPromoted) {
+  b[79] = 101;
+  b[65] = 207;
+  b[11] = 201;
+  ply1();
+  EXPECT_TRUE(aru(t[1], 40, 65, 168));
+  EXPECT_TRUE(aru(t[1], 40, 65, 169));
+  // The king's three steps; the lance to 66 once, to 67 twice, to 68 and 69
+  // once each.
+  EXPECT_EQ(tume.sirabe, 3u + 5u);
+}
+
+TEST_F(CheckingMoves, Ply11DropsOnlyNextToTheKingAndNoPawn) {
+  b[55] = 101;
+  b[11] = 201;
+  h[22] = 1;
+  h[27] = 1;
+  h[28] = 1;
+  kyoku(t[10], b, h);
+  t[10].ban = 0;
+  tume.tumeseisei<11>();
+  // rook 54, 56, 45, 65; lance 54; the king's steps 12, 22, 21
+  EXPECT_EQ(tume.sirabe, 8u);
+  EXPECT_EQ(t[11].saikou, -27000);
+
+  kyoku(t[8], b, h);
+  t[8].ban = 0;
+  tume.sirabe = 0;
+  tume.tumeseisei<9>();
+  // rook 12, lance 54, 53, 52, pawn 54, king 3
+  EXPECT_EQ(tume.sirabe, 19u);
+  EXPECT_EQ(kazu(t[9], 21), 16);
+}
+
+TEST_F(CheckingMoves, SquareLeftByTheAnswerIsNotEnteredWhenItGainedDefence) {
+  // Before the answer: the gold on 49 guards its king; the answer 49-48 makes
+  // 49 defended twice (king and gold).
+  b[59] = 101;
+  b[49] = 104;
+  b[39] = 204;
+  b[11] = 201;
+  kyoku(t[1], b, h);
+  Ban b2 = b;
+  b2[49] = 0;
+  b2[48] = 104;
+  kyoku(t[2], b2, h);
+  t[2].ban = 0;
+  t[2].kmoto[0] = 49;
+  t[2].ksaki[0] = 48;
+  tume.tumeseisei<3>();
+  EXPECT_FALSE(aru(t[3], 40, 39, 49));
+
+  t[2].kmoto[0] = 69;  // an answer from elsewhere: the rule does not apply
+  tume.tumeseisei<3>();
+  EXPECT_TRUE(aru(t[3], 40, 39, 49));
+}
+
+TEST_F(Answers, DoubleCheckOnlyTheKingMoves) {
+  b[59] = 101;
+  b[49] = 104;
+  b[51] = 202;
+  b[95] = 203;
+  b[99] = 201;
+  h[14] = 1;
+  kyoku(t[1], b, h);
+  ASSERT_EQ(t[1].toripl2[59], 2);
+  tume.tumeseisei<2>();
+  EXPECT_EQ(kazu(t[2], 40), 2);
+  EXPECT_TRUE(aru(t[2], 40, 59, 48));
+  EXPECT_TRUE(aru(t[2], 40, 59, 69));
+  EXPECT_EQ(tume.sirabe, 4u);  // 48, 69, 68, 58; no gold move, no drop
+}
+
+TEST_F(Answers, AdjacentGoldOnlyCapturedFromPly4) {
+  b[59] = 101;
+  b[69] = 104;
+  b[41] = 102;
+  b[58] = 204;
+  b[47] = 205;
+  b[43] = 208;
+  b[99] = 201;
+  kyoku(t[1], b, h);
+  tume.tumeseisei<2>();
+  // Ply 2 examines every capture: rook x43 twice, gold 68 and x58, four king
+  // steps.
+  EXPECT_EQ(tume.sirabe, 8u);
+  ASSERT_EQ(kazu(t[2], 40), 1);
+  EXPECT_EQ(t[2].kmoto[0], 69);
+  EXPECT_EQ(t[2].ksaki[0], 58);
+
+  kyoku(t[3], b, h);
+  tume.sirabe = 0;
+  tume.tumeseisei<4>();
+  EXPECT_EQ(t[3].kikenbasyo, 58);
+  EXPECT_EQ(tume.sirabe, 5u);
+  ASSERT_EQ(kazu(t[4], 40), 1);
+  EXPECT_EQ(t[4].kmoto[0], 69);
+  EXPECT_EQ(t[4].ksaki[0], 58);
+}
+
+TEST_F(Answers, NoInterpositionOnAnUndefendedSquare) {
+  b[59] = 101;
+  b[46] = 105;  // defends 55 and 57
+  b[52] = 202;
+  b[99] = 201;
+  h[14] = 1;
+  kyoku(t[3], b, h);
+  tume.tumeseisei<4>();
+  EXPECT_EQ(t[3].kikenbasyo, 152);
+  int drops = 0;
+  for (int i = 0; i < kazu(t[4], 40); ++i)
+    if (t[4].kmoto[i] == 104) ++drops;
+  EXPECT_EQ(drops, 3);
+  for (int s : {55, 57, 58}) EXPECT_TRUE(aru(t[4], 40, 104, s)) << s;
+  EXPECT_TRUE(aru(t[4], 40, 46, 55));
+  EXPECT_TRUE(aru(t[4], 40, 46, 57));
+}
+
+TEST_F(Answers, Ply10DropsTheGenericBlockerAndThePawnAsOne) {
+  b[59] = 101;
+  b[46] = 105;
+  b[52] = 202;
+  b[99] = 201;
+  h[14] = 1;
+  h[18] = 1;
+  kyoku(t[9], b, h);
+  tume.tumeseisei<10>();
+  EXPECT_EQ(t[9].kikenbasyo, 152);
+  for (int i = 0; i < kazu(t[10], 21); ++i) EXPECT_NE(t[10].kmoto[i], 104);
+  for (int s : {55, 57, 58}) {
+    int16_t ippan = 0, fu = 1;
+    for (int i = 0; i < kazu(t[10], 21); ++i) {
+      if (t[10].ksaki[i] != s) continue;
+      if (t[10].kmoto[i] == 111) ippan = t[10].kten[i];
+      if (t[10].kmoto[i] == 108) fu = t[10].kten[i];
+    }
+    EXPECT_TRUE(aru(t[10], 21, 111, s)) << s;
+    EXPECT_TRUE(aru(t[10], 21, 108, s)) << s;
+    // Both stand on the board as 111 and leave the hand as it was.
+    EXPECT_EQ(ippan, fu) << s;
+  }
+}
+
+TEST_F(Answers, LanceToRank2IsOnlyPromoted) {
+  b[43] = 101;
+  b[32] = 204;  // checks 43 diagonally
+  b[37] = 107;
+  b[99] = 201;
+  kyoku(t[1], b, h);
+  tume.tumeseisei<2>();
+  EXPECT_TRUE(aru(t[2], 40, 37, 132));
+  EXPECT_FALSE(aru(t[2], 40, 37, 32));
+  EXPECT_TRUE(aru(t[2], 40, 43, 32));  // the king takes too
+}
