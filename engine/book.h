@@ -50,6 +50,9 @@ class Zyouseki {
   std::array<std::array<int32_t, 29>, kBookMax> josekiarull{};
 
  private:
+  // Offers one scored move to the four slots (ties never displace).
+  void teian(int32_t moto, int32_t saki, int32_t ten, const std::string& mei);
+
   int count_ = 0;
 };
 
