@@ -157,7 +157,7 @@ std::string csaKiroku(const Taikyoku& t, const std::string& sente, const std::st
     for (int side = 1; side <= 2; ++side) {
       std::string mochi;
       for (int kind = 2; kind <= 8; ++kind)
-        for (int n = 0; n < k.arull[side * 10 + kind]; ++n) mochi += std::string("00") + recordNameOf(kind);
+        for (int n = 0; n < k.arull[side * 10 + kind]; ++n) mochi += std::string("00") + recordNameOf(100 + kind);
       if (!mochi.empty()) s += std::string(side == 1 ? "P+" : "P-") + mochi + "\n";
     }
   }
@@ -190,7 +190,7 @@ bool Process::start(const std::string& cmdline, std::string& err) {
     close(toChild[1]);
     return false;
   }
-  const std::string shell = "exec " + cmdline;
+  const std::string shell = cmdline;
   const pid_t pid = fork();
   if (pid < 0) {
     err = std::string("fork: ") + std::strerror(errno);
