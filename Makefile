@@ -8,7 +8,7 @@ PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   qt6-base-dev qt6-serialport-dev libgl-dev fonts-noto-cjk \
   xvfb xauth socat
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test bench match clean
 
 all: build
 
@@ -44,6 +44,16 @@ test: build
 
 bench: build
 	cd $(BUILD) && ./syougi-bench
+
+# Referee games of syougi-usi: 10 against GNU Shogi at its weakest (depth 1)
+# and 4 of self-play; CSA records in $(BUILD)/match-gnushogi, match-self.
+match: build
+	@command -v gnushogi >/dev/null 2>&1 || [ -x /usr/games/gnushogi ] || { \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends gnushogi; }
+	cd $(BUILD) && ./syougi-match --games 10 --gnushogi-depth 1 --seed1 1 --out match-gnushogi ./syougi-usi gnushogi
+	cd $(BUILD) && ./syougi-match --games 4 --seed1 1 --seed2 1001 --out match-self ./syougi-usi ./syougi-usi
 
 clean:
 	rm -rf $(BUILD)
