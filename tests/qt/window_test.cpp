@@ -1,0 +1,196 @@
+// The real window under the offscreen platform: start a game, make a move by
+// mouse, and check what the widgets show.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+
+#include "window/qt/syougiwindow.h"
+
+namespace syougi {
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = std::filesystem::current_path();
+    char tmpl[] = "/tmp/syougi_qt_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    std::filesystem::current_path(dir_);
+    w = std::make_unique<SyougiWindow>(nullptr);
+    w->tokei = [this] { return now; };
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  }
+  void TearDown() override {
+    w->flow().game.zyoutai = 0;  // close without the question
+    w.reset();
+    std::filesystem::current_path(old_);
+    std::filesystem::remove_all(dir_);
+  }
+  template <class T>
+  T* find(const char* name) {
+    T* p = w->findChild<T*>(name);
+    EXPECT_NE(p, nullptr) << name;
+    return p;
+  }
+  QString label(const char* name) { return find<QLabel>(name)->text(); }
+  QImage pic(const char* name) { return find<QLabel>(name)->pixmap().toImage(); }
+  void grab(const char* file) {
+    if (const char* d = std::getenv("SYOUGI_GRAB"))
+      w->grab().save(QString::fromUtf8(d) + "/" + file);
+  }
+
+  std::filesystem::path old_, dir_;
+  double now = 50000.0;
+  std::unique_ptr<SyougiWindow> w;
+};
+
+TEST_F(WindowTest, StartThenMovePawnByMouse) {
+  grab("w_start.png");
+  auto* kaisi = find<QWidget>("kaisi");
+  EXPECT_TRUE(kaisi->isVisible());
+  QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
+  EXPECT_FALSE(kaisi->isVisible());
+  EXPECT_EQ(label("tesuul"), "1");
+  EXPECT_EQ(label("tebannl"), "You");
+  EXPECT_EQ(label("tokipl1l"), "0");
+  EXPECT_EQ(pic("e77"), komaGazou(108).toImage());
+  EXPECT_EQ(pic("e51"), komaGazou(201).toImage());
+  EXPECT_EQ(pic("e76"), komaGazou(0).toImage());
+
+  now = 50003.5;
+  QTest::mouseClick(find<QLabel>("e77"), Qt::LeftButton);
+  EXPECT_TRUE(find<QWidget>("senn1")->isVisible());
+  EXPECT_EQ(find<QWidget>("senn1")->pos(), find<QWidget>("e77")->pos());
+  QTest::mouseClick(find<QLabel>("e76"), Qt::LeftButton);
+  EXPECT_EQ(pic("e76"), komaGazou(108).toImage());
+  EXPECT_EQ(pic("e77"), komaGazou(0).toImage());
+  EXPECT_FALSE(find<QWidget>("senn1")->isVisible());
+  EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T4\r\n+7776FU"));
+  EXPECT_EQ(label("zenntel"), QString::fromUtf8("76歩"));
+  EXPECT_EQ(label("tebannl"), "Com");
+  EXPECT_EQ(label("tesuul"), "2");
+  EXPECT_EQ(label("tokipl1l"), "4");
+  EXPECT_TRUE(w->t.isActive());
+  EXPECT_EQ(w->t.interval(), 10);
+  grab("w_moved.png");
+  // No computer attached: the tick comes and nothing is played.
+  QTest::qWait(60);
+  EXPECT_FALSE(w->t.isActive());
+  EXPECT_EQ(label("tesuul"), "2");
+  EXPECT_EQ(w->flow().game.aru[33], 208);
+}
+
+TEST_F(WindowTest, ComputerFirstStartArmsFiftyMilliseconds) {
+  QTest::mouseClick(find<QPushButton>("kaisigote"), Qt::LeftButton);
+  EXPECT_EQ(label("tebannl"), "Com");
+  EXPECT_TRUE(w->t.isActive());
+  EXPECT_EQ(w->t.interval(), 50);
+  QTest::mouseClick(find<QLabel>("e77"), Qt::LeftButton);
+  EXPECT_FALSE(find<QWidget>("senn1")->isVisible());
+  EXPECT_EQ(w->flow().game.zyoutai, 0);
+}
+
+TEST_F(WindowTest, LoadHidesTheLinkSendAndStopButtons) {
+  EXPECT_TRUE(find<QWidget>("Command1")->isHidden());
+  EXPECT_TRUE(find<QWidget>("Command3")->isHidden());
+  EXPECT_TRUE(find<QWidget>("Command4")->isHidden());
+  EXPECT_FALSE(find<QWidget>("Command2_0")->isHidden());
+  EXPECT_FALSE(find<QWidget>("Command2_1")->isHidden());
+  EXPECT_EQ(find<QPushButton>("Command1")->text(), QString::fromUtf8("送信し、その後受信待ち"));
+  EXPECT_EQ(label("mesezi"), QString::fromUtf8("イベント メッセージ"));
+  EXPECT_EQ(w->windowTitle(), QString::fromUtf8("ヌバタ"));
+}
+
+TEST_F(WindowTest, MenuBarOrderCaptionsAndDesignStates) {
+  const QList<QAction*> top = w->menuBar()->actions();
+  ASSERT_EQ(top.size(), 7);
+  const char* caps[] = {"ファイル(&f)", "再戦(&s)", "投了(&t)", "２手戻す(&m)", "<<", "<", ">"};
+  const bool on[] = {true, true, false, true, false, false, false};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(top[i]->text(), QString::fromUtf8(caps[i])) << i;
+    EXPECT_EQ(top[i]->isEnabled(), on[i]) << i;
+  }
+  const QList<QAction*> file = top[0]->menu()->actions();
+  ASSERT_EQ(file.size(), 3);
+  EXPECT_EQ(file[0]->text(), QString::fromUtf8("保存(&a)"));
+  EXPECT_TRUE(file[0]->isEnabled());
+  EXPECT_EQ(file[1]->text(), QString::fromUtf8("読み込み(&o)"));
+  EXPECT_FALSE(file[1]->isEnabled());
+  EXPECT_EQ(file[2]->text(), QString::fromUtf8("局面出力(&s)"));
+  QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
+  EXPECT_TRUE(find<QAction>("touryou")->isEnabled());
+}
+
+TEST_F(WindowTest, SquaresSitAtTheirDesignPositions) {
+  auto* dai = find<QWidget>("dai");
+  EXPECT_EQ(dai->geometry(), QRect(112, 16, 465, 465));
+  // File 9 is the left column, rank 1 the top row; 720 twips = 48 px.
+  EXPECT_EQ(find<QWidget>("e91")->geometry(), QRect(16, 16, 49, 49));
+  EXPECT_EQ(find<QWidget>("e11")->geometry(), QRect(16 + 8 * 48, 16, 49, 49));
+  EXPECT_EQ(find<QWidget>("e19")->geometry(), QRect(16 + 8 * 48, 16 + 8 * 48, 49, 49));
+  EXPECT_EQ(find<QWidget>("e108")->geometry(), QRect(8, 80, 49, 49));
+  EXPECT_EQ(find<QWidget>("e102")->geometry(), QRect(8, 368, 49, 49));
+  EXPECT_EQ(find<QWidget>("e202")->geometry(), QRect(8, 80, 49, 49));
+  EXPECT_EQ(find<QWidget>("e208")->geometry(), QRect(8, 368, 49, 49));
+  EXPECT_EQ(find<QWidget>("l18")->geometry(), QRect(56, 104, 25, 25));
+  EXPECT_EQ(find<QWidget>("ko12")->geometry(), QRect(0, 8 + 12 * 16, 97, 17));
+  EXPECT_EQ(find<QWidget>("kaisisennte")->geometry(), QRect(40, 352, 89, 41));
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r)
+      EXPECT_NE(w->findChild<QLabel*>(QString("e%1").arg(f * 10 + r)), nullptr);
+}
+
+TEST(KomaGazou, EmptyIsTransparentAndPiecesAreDrawn) {
+  const QImage empty = komaGazou(0).toImage();
+  EXPECT_EQ(empty.size(), QSize(49, 49));
+  for (int y = 0; y < 49; ++y)
+    for (int x = 0; x < 49; ++x) ASSERT_EQ(qAlpha(empty.pixel(x, y)), 0);
+  const QImage fu = komaGazou(108).toImage();
+  EXPECT_GT(qAlpha(fu.pixel(24, 30)), 0);
+}
+
+TEST(KomaGazou, ComputerPiecesAreTurnedRound) {
+  for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 15, 16, 17, 18}) {
+    const QImage mine = komaGazou(100 + k).toImage();
+    const QImage his = komaGazou(200 + k).toImage();
+    EXPECT_NE(mine, his) << k;
+    EXPECT_EQ(mine.mirrored(true, true), his) << k;
+  }
+}
+
+TEST(KomaGazou, OnlyPromotedKanjiAreRed) {
+  auto reds = [](int code) {
+    const QImage im = komaGazou(code).toImage();
+    int n = 0;
+    for (int y = 0; y < 49; ++y)
+      for (int x = 0; x < 49; ++x) {
+        const QRgb p = im.pixel(x, y);
+        n += qAlpha(p) > 200 && qRed(p) > 150 && qGreen(p) < 80 && qBlue(p) < 80;
+      }
+    return n;
+  };
+  for (int k : {1, 2, 3, 4, 5, 6, 7, 8}) EXPECT_EQ(reds(100 + k), 0) << k;
+  for (int k : {12, 13, 15, 16, 17, 18}) EXPECT_GT(reds(100 + k), 10) << k;
+}
+
+}  // namespace
+}  // namespace syougi
+
+int main(int argc, char** argv) {
+  // Test discovery runs this at build time, where there may be no display.
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

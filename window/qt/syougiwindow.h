@@ -1,0 +1,83 @@
+// The main window "ヌバタ": widgets at their design positions, the piece
+// pictures, the menu bar, the timer and the message boxes; the game flow
+// behind it runs through the Gamen interface.
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "engine/computer.h"
+#include "window/gamen.h"
+#include "window/syougi.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace syougi {
+
+// The 29 piece pictures (empty + 28), 49 x 49, indexed by piece code.
+QPixmap komaGazou(int32_t code);
+
+class SyougiWindow : public QMainWindow, public Gamen {
+ public:
+  explicit SyougiWindow(Computer* computer, QWidget* parent = nullptr);
+
+  Syougi& flow() { return flow_; }
+  // Time of day in seconds; tests may replace it.
+  std::function<double()> tokei;
+
+  // Link panel, for the link code to wire up.
+  QCheckBox* zidouBox = nullptr;
+  QLineEdit* InMsg = nullptr;
+  QLineEdit* OutMsg = nullptr;
+  QPushButton* Command1 = nullptr;
+  std::array<QPushButton*, 2> Command2{};
+  QPushButton* Command3 = nullptr;
+  QPushButton* Command4 = nullptr;
+  QLabel* mesezi = nullptr;
+  QTimer t;
+
+  // Gamen
+  void e(int index, int32_t code) override;
+  void text(const std::string& name, const std::string& s) override;
+  void sennMiseru(Senn w, int index) override;
+  void sennKakusu(Senn w) override;
+  void kaisi(bool visible) override;
+  void menu(const std::string& name, bool enabled) override;
+  void miseru(const std::string& name, bool visible) override;
+  void msgbox(const std::string& s) override;
+  bool hai(const std::string& s) override;
+  void beep() override;
+  void taimaa(int ms) override;
+  double zikoku() override;
+  bool zidou() override;
+
+ protected:
+  void closeEvent(QCloseEvent* ev) override;
+
+ private:
+  void tukuru();
+  QFrame* senn(Senn w);
+
+  Syougi flow_;
+  std::array<QPixmap, 219> koma_{};
+  std::map<int, QLabel*> e_;
+  std::map<std::string, QWidget*> texts_;
+  std::map<std::string, QAction*> menus_;
+  std::map<std::string, QWidget*> controls_;
+  QFrame* senn1_ = nullptr;
+  QFrame* senn11_ = nullptr;
+  QFrame* senn2_ = nullptr;
+  QWidget* kaisi_ = nullptr;
+};
+
+}  // namespace syougi
