@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -685,6 +686,47 @@ TEST_F(TusinTest, CancelOnAMalformedTextStopsTheLink) {
   EXPECT_FALSE(port.isOpen());
   EXPECT_EQ(host.shown(), "Command2(0) Command2(1)");
   EXPECT_TRUE(host.clicks.empty());
+}
+
+// Random noise in random pieces: whatever arrives, buffers stay bounded,
+// clicks come in pairs from well-formed texts only and name real controls.
+TEST_F(TusinTest, NoiseNeverClicksOutsideTheBoardAndHands) {
+  std::mt19937 rng(20261208);
+  const std::string alphabet = "+-%0123456789FUKYEGIAHOTNRMXZ\n\n\n ";
+  auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+  tusin.Command2_Click(0);
+  int delivered = 0;
+  for (int round = 0; round < 5000; ++round) {
+    std::string chunk;
+    if (pick(3) == 0) {
+      // A well-formed move now and then, so that deliveries happen.
+      const char* good[] = {"+7776FU\n", "-0028KI\n", "+2822RY\n", "-1199OU\n"};
+      chunk = good[pick(4)];
+    } else {
+      for (int n = pick(6); n > 0; --n) chunk += alphabet[size_t(pick(int(alphabet.size())))];
+    }
+    host.te = 1 + pick(200);
+    const size_t clicksBefore = host.clicks.size();
+    const std::string msgBefore = host.inMsg;
+    arrive(chunk);
+    EXPECT_LE(tusin.zyusinmsg.size(), 12u);
+    EXPECT_LT(tusin.sousinmodemsg.size(), 12u);
+    const size_t added = host.clicks.size() - clicksBefore;
+    ASSERT_TRUE(added == 0 || added == 2) << added;
+    if (added == 2) {
+      ++delivered;
+      UkeSasite u;
+      EXPECT_TRUE(yomuSasite(host.inMsg, u)) << host.inMsg;
+      const int first = host.clicks[clicksBefore];
+      const int second = host.clicks[clicksBefore + 1];
+      EXPECT_TRUE((first >= 102 && first <= 108) ||
+                  (first >= 11 && first <= 99 && first % 10 != 0))
+          << first;
+      EXPECT_TRUE(second >= 11 && second <= 99 && second % 10 != 0) << second;
+    }
+    if (tusin.sousinmode && pick(2) == 0) tusin.Command1_Click();
+  }
+  EXPECT_GT(delivered, 100);
 }
 
 // --- Reading a move text ---------------------------------------------------
