@@ -151,6 +151,36 @@ TEST_F(WindowTest, SquaresSitAtTheirDesignPositions) {
       EXPECT_NE(w->findChild<QLabel*>(QString("e%1").arg(f * 10 + r)), nullptr);
 }
 
+TEST_F(WindowTest, HandPiecesShowCountsAndTheHandMarker) {
+  QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
+  Syougi& f = w->flow();
+  f.game.arull[18] = 2;
+  f.game.arull[13] = 1;
+  f.game.arull[22] = 1;
+  f.game.rekiarull[0] = f.game.arull;
+  f.arawasu();
+  EXPECT_EQ(pic("e108"), komaGazou(108).toImage());
+  EXPECT_EQ(label("l18"), "2");
+  EXPECT_EQ(pic("e202"), komaGazou(202).toImage());
+  EXPECT_EQ(label("l22"), "1");
+  EXPECT_EQ(pic("e104"), komaGazou(0).toImage());
+  EXPECT_EQ(label("l14"), "");
+  QTest::mouseClick(find<QLabel>("e103"), Qt::LeftButton);
+  auto* senn11 = find<QWidget>("senn11");
+  EXPECT_TRUE(senn11->isVisible());
+  EXPECT_EQ(senn11->pos(), find<QWidget>("e103")->pos());
+  grab("w_hand.png");
+  // The computer's hand images never deliver clicks.
+  QTest::mouseClick(find<QLabel>("e202"), Qt::LeftButton);
+  EXPECT_EQ(f.game.sentaku, 103);
+  EXPECT_EQ(f.game.zyoutai, 2);
+  QTest::mouseClick(find<QLabel>("e55"), Qt::LeftButton);
+  EXPECT_EQ(pic("e55"), komaGazou(103).toImage());
+  EXPECT_EQ(pic("e103"), komaGazou(0).toImage());
+  EXPECT_FALSE(senn11->isVisible());
+  EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T1\r\n+0055KA"));
+}
+
 TEST(KomaGazou, EmptyIsTransparentAndPiecesAreDrawn) {
   const QImage empty = komaGazou(0).toImage();
   EXPECT_EQ(empty.size(), QSize(49, 49));
