@@ -504,7 +504,8 @@ void UsiEngine::setoption(const std::string& rest, std::ostream& out) {
     bookFile_ = value.empty() ? "joseki.lis" : value;
     if ((!com_ || !honSettei(*com_, bookFile_)) && bookFile_ != "joseki.lis")
       out << "info string BookFile: this build reads joseki.lis from the working directory\n";
-  } else {
+  } else if (w[1] != "USI_Hash" && w[1] != "USI_Ponder") {
+    // Those two every GUI sends; the search has a fixed size and never ponders.
     out << "info string unknown option " << w[1] << "\n";
   }
 }
@@ -590,6 +591,7 @@ void UsiEngine::go(const std::string& rest, std::ostream& out) {
   }
   kouhoKaku(r, out);
   out << "\n";
+  if (!r.sennkei.empty()) out << "info string strategy " << r.sennkei << " stage " << r.teban << "\n";
 
   if (r.saikou1 < -30000) {
     out << "bestmove resign\n";

@@ -224,6 +224,15 @@ TEST(UsiGo, InfoLineCarriesScoreAndTime) {
   EXPECT_LT(at, out.find("bestmove"));
 }
 
+TEST(UsiGo, StrategyAndStageAreShown) {
+  Usi u;
+  u.com->next = kekka(33, 34);
+  u.com->next.sennkei = "ibimi";
+  u.com->next.teban = 2;
+  const std::string out = u.send("position startpos moves 7g7f\ngo\n");
+  EXPECT_NE(out.find("info string strategy ibimi stage 2\n"), std::string::npos) << out;
+}
+
 TEST(UsiGo, MateValueIsReportedAsMateInPlies) {
   Usi u;
   // 31000 is a mate given by the checking move of ply 3.
@@ -327,6 +336,12 @@ INSTANTIATE_TEST_SUITE_P(
         "position startpos moves p*5e",                    // lower-case drop letter
         "setoption name Colour value red", "setoption name Seed value abc",
         "setoption Seed"));
+
+TEST(UsiOddInput, StandardOptionsOfGuisAreAcceptedQuietly) {
+  Usi u;
+  EXPECT_EQ(u.send("setoption name USI_Hash value 256\nsetoption name USI_Ponder value false\n"),
+            "");
+}
 
 TEST(UsiOddInput, EmptyLinesAreIgnored) {
   Usi u;
