@@ -266,22 +266,22 @@ void Search::kouhosirabeN() {
         const auto gin = [&](int32_t code) {
           return f1 == code || fl == code || fr == code || bl == code || br == code;
         };
-        if (kin(o + KI)) k = v - komaten[KI];
-        if (kin(o + NG)) k = v - komaten[GI];
-        if (gin(o + GI)) k = v - komaten[GI];
-        if (kin(o + NK)) k = v - komaten[KE] + 10;
-        if (kin(o + NY)) k = v - komaten[KY] + 10;
+        if (kin(o + KI)) k = v - komaten[100 + KI];
+        if (kin(o + NG)) k = v - komaten[100 + GI];
+        if (gin(o + GI)) k = v - komaten[100 + GI];
+        if (kin(o + NK)) k = v - komaten[100 + KE] + 10;
+        if (kin(o + NY)) k = v - komaten[100 + KY] + 10;
         // Seen from side 1's piece on 11 the second knight square is cell -1.
         if (p.aru[s + 2 * F + 10] == o + KE || (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
-          k = v - komaten[KE];
+          k = v - komaten[100 + KE];
         for (int x = s + F;; x += F) {
           const int32_t e = p.aru[x];
           if (e == 0) continue;
-          if (e == o + KY) k = v - komaten[KY];
+          if (e == o + KY) k = v - komaten[100 + KY];
           break;
         }
-        if (kin(o + TO)) k = v - komaten[FU] + 30;
-        if (f1 == o + FU) k = v - komaten[FU];
+        if (kin(o + TO)) k = v - komaten[100 + FU] + 30;
+        if (f1 == o + FU) k = v - komaten[100 + FU];
         if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
           k = static_cast<int16_t>(k * ws) / 50;
         } else if (kd == KY) {
@@ -713,7 +713,7 @@ int16_t Search::child() {
     leaf<9>();
   } else {
     ply<N + 1>();
-    if constexpr (N >= 3) yomioku<N>(next.saikou);
+    if constexpr (N >= 3 && N <= 5) yomioku<N>(next.saikou);
   }
   return next.saikou;
 }
