@@ -110,6 +110,12 @@ TEST(PieceTerms, OpenBoardRookAtStageFour) {
   EXPECT_EQ(edge.eval(b), 300 + 12);
   Pos dragon{{97, 101}, {12, 201}, {55, 212}};
   EXPECT_EQ(dragon.eval(b), 330 + 16);
+  // An occupied neighbour is not free: own gold beside the rook (gold
+  // 30*190/40 = 142).
+  Pos gold2{{97, 101}, {12, 201}, {55, 202}, {54, 204}};
+  EXPECT_EQ(gold2.eval(b), 300 + 12 + 142);
+  Pos gold1{{97, 101}, {12, 201}, {55, 102}, {56, 104}};
+  EXPECT_EQ(gold1.eval(b), -300 - 12 - 142);
 }
 
 TEST(PieceTerms, RookOnTheBackRanksNearTheEnemyKing) {
@@ -125,6 +131,31 @@ TEST(PieceTerms, RookOnTheBackRanksNearTheEnemyKing) {
   EXPECT_EQ(q.eval(b2), -300 - 4 - 30);
   Pos r{{99, 101}, {94, 201}, {11, 102}};
   EXPECT_EQ(r.eval(b2), -300 - 4);
+}
+
+TEST(PieceTerms, SurroundedRookAndBishopGetNoMobility) {
+  // Four own golds around (30*190/40 = 142 each); kings' rooms cancel.
+  Basyo b = flatBasyo(4);
+  Pos r2{{97, 101}, {12, 201}, {55, 202}, {54, 204}, {56, 204}, {45, 204}, {65, 204}};
+  EXPECT_EQ(r2.eval(b), 300 + 4 * 142);
+  Pos r1{{97, 101}, {12, 201}, {55, 102}, {54, 104}, {56, 104}, {45, 104}, {65, 104}};
+  EXPECT_EQ(r1.eval(b), -300 - 4 * 142);
+  Pos b2{{97, 101}, {12, 201}, {55, 203}, {44, 204}, {46, 204}, {64, 204}, {66, 204}};
+  EXPECT_EQ(b2.eval(b), 285 + 4 * 142);
+  Pos b1{{97, 101}, {12, 201}, {55, 103}, {44, 104}, {46, 104}, {64, 104}, {66, 104}};
+  EXPECT_EQ(b1.eval(b), -285 - 4 * 142);
+}
+
+TEST(PieceTerms, SideTwoBishopAttackedTwice) {
+  Basyo b = flatBasyo(2);
+  // Bishop: hangs -30*285/250 = 34; +(285 - 285*2/5); four free diagonals
+  // +8. Its line reaches 88 next to the user's king, defended by the king:
+  // +2*2*5 + 2*5, and that row of the king's room is closed, 89 still free.
+  // The bishop also gives check, so the king hangs: +30*50/250 = 6.
+  // Pawn -15 and -w1(55)/2; knight -30*120/40.
+  Pos p{{99, 101}, {11, 201}, {55, 203}, {56, 108}, {67, 106}};
+  ASSERT_EQ(p.t1[55], 2);
+  EXPECT_EQ(p.eval(b), -34 + 171 + 8 + 20 + 10 + 6 - 20 + 20 - 15 - 15 - 90);
 }
 
 TEST(PieceTerms, HangingPieceCostsItsWeightedValue) {
