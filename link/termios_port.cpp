@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -53,6 +54,10 @@ std::string errnoText(int e) { return std::strerror(e); }
 
 std::array<int, 5> countsOf(const serial_icounter_struct& ic) {
   return {ic.brk, ic.frame, ic.overrun, ic.buf_overrun, ic.parity};
+}
+
+std::array<int, 4> lineCountsOf(const serial_icounter_struct& ic) {
+  return {ic.cts, ic.dsr, ic.dcd, ic.rng};
 }
 
 }  // namespace
@@ -106,6 +111,28 @@ void applySettings(const Settei& s, termios& t) {
   t.c_cc[VTIME] = 0;
 }
 
+void lineEvents(int before, int now, std::vector<int>& ev) {
+  const int changed = before ^ now;
+  if (changed & TIOCM_CTS) ev.push_back(kEvCts);
+  if (changed & TIOCM_DSR) ev.push_back(kEvDsr);
+  if (changed & TIOCM_CAR) ev.push_back(kEvCd);
+  if (changed & TIOCM_RNG) ev.push_back(kEvRing);
+}
+
+void lineCountEvents(const std::array<int, 4>& before, const std::array<int, 4>& now,
+                     std::vector<int>& ev) {
+  constexpr int codes[4] = {kEvCts, kEvDsr, kEvCd, kEvRing};
+  for (int i = 0; i < 4; ++i)
+    if (now[i] != before[i]) ev.push_back(codes[i]);
+}
+
+void errorEvents(const std::array<int, 5>& before, const std::array<int, 5>& now,
+                 std::vector<int>& ev) {
+  constexpr int codes[5] = {kErBreak, kErFrame, kErOverrun, kErRxOver, kErParity};
+  for (int i = 0; i < 5; ++i)
+    if (now[i] != before[i]) ev.push_back(codes[i]);
+}
+
 TermiosPort::TermiosPort(std::string device) : device_(std::move(device)) {}
 
 TermiosPort::~TermiosPort() { close(); }
@@ -150,6 +177,7 @@ bool TermiosPort::open(std::string_view settings, std::string& reason) {
   serial_icounter_struct ic{};
   counters_ = ioctl(fd, TIOCGICOUNT, &ic) == 0;
   counts_ = countsOf(ic);
+  lineCounts_ = lineCountsOf(ic);
   reason.clear();
   return true;
 }
@@ -191,26 +219,27 @@ std::string TermiosPort::readAll() {
 std::vector<int> TermiosPort::events() {
   std::vector<int> ev;
   if (fd_ < 0) return ev;
-  if (modem_) {
-    int now = 0;
-    if (ioctl(fd_, TIOCMGET, &now) == 0) {
-      const int changed = now ^ lines_;
-      if (changed & TIOCM_CTS) ev.push_back(kEvCts);
-      if (changed & TIOCM_DSR) ev.push_back(kEvDsr);
-      if (changed & TIOCM_CAR) ev.push_back(kEvCd);
-      if (changed & TIOCM_RNG) ev.push_back(kEvRing);
-      lines_ = now;
-    }
+  serial_icounter_struct ic{};
+  const bool counted = counters_ && ioctl(fd_, TIOCGICOUNT, &ic) == 0;
+  // Counters also catch a pulse between two looks, but some drivers keep
+  // them only for errors: a line counts when either source saw it move.
+  std::vector<int> lines;
+  if (counted) {
+    const std::array<int, 4> now = lineCountsOf(ic);
+    lineCountEvents(lineCounts_, now, lines);
+    lineCounts_ = now;
   }
-  if (counters_) {
-    serial_icounter_struct ic{};
-    if (ioctl(fd_, TIOCGICOUNT, &ic) == 0) {
-      const std::array<int, 5> now = countsOf(ic);
-      constexpr int codes[5] = {kErBreak, kErFrame, kErOverrun, kErRxOver, kErParity};
-      for (int i = 0; i < 5; ++i)
-        if (now[i] != counts_[i]) ev.push_back(codes[i]);
-      counts_ = now;
-    }
+  int now = 0;
+  if (modem_ && ioctl(fd_, TIOCMGET, &now) == 0) {
+    lineEvents(lines_, now, lines);
+    lines_ = now;
+  }
+  for (int code : {kEvCts, kEvDsr, kEvCd, kEvRing})
+    if (std::find(lines.begin(), lines.end(), code) != lines.end()) ev.push_back(code);
+  if (counted) {
+    const std::array<int, 5> now = countsOf(ic);
+    errorEvents(counts_, now, ev);
+    counts_ = now;
   }
   if (txFull_) {
     ev.push_back(kErTxFull);

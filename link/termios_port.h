@@ -35,6 +35,19 @@ bool parseSettings(std::string_view text, Settei& out);
 // that never wait.
 void applySettings(const Settei& s, termios& t);
 
+// Codes for the modem lines (TIOCM_* bits) that differ between two looks:
+// CTS 3, DSR 4, CD 5, ring 6, appended to `ev` in that order.
+void lineEvents(int before, int now, std::vector<int>& ev);
+// The same from the driver's transition counters of CTS, DSR, CD and ring,
+// which also catch a pulse that came and went between two looks.
+void lineCountEvents(const std::array<int, 4>& before, const std::array<int, 4>& now,
+                     std::vector<int>& ev);
+// Codes for the driver's error counters (break, framing, overrun, buffer
+// overflow, parity) that moved between two looks: 1001, 1004, 1006, 1008,
+// 1009, appended to `ev` in that order.
+void errorEvents(const std::array<int, 5>& before, const std::array<int, 5>& now,
+                 std::vector<int>& ev);
+
 class TermiosPort : public Port {
  public:
   // Port 1 of the link.
@@ -69,6 +82,7 @@ class TermiosPort : public Port {
   bool txFull_ = false;
   int lines_ = 0;
   std::array<int, 5> counts_{};  // brk, frame, overrun, buf_overrun, parity
+  std::array<int, 4> lineCounts_{};  // cts, dsr, dcd, rng
 };
 
 }  // namespace syougi

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -103,6 +104,57 @@ TEST(ParseSettings, RefusesAnythingElse) {
     EXPECT_FALSE(parseSettings(bad, s)) << bad;
     EXPECT_EQ(s.baud, 77) << bad;
   }
+}
+
+// --- Line and error changes --------------------------------------------
+
+TEST(LineEvents, EachChangedLineGivesItsCode) {
+  std::vector<int> ev;
+  lineEvents(0, 0, ev);
+  lineEvents(TIOCM_CTS | TIOCM_CAR, TIOCM_CTS | TIOCM_CAR, ev);
+  EXPECT_TRUE(ev.empty());
+  lineEvents(0, TIOCM_CTS, ev);
+  EXPECT_EQ(ev, (std::vector<int>{3}));
+  ev.clear();
+  lineEvents(TIOCM_DSR, 0, ev);  // a line going down counts as well
+  EXPECT_EQ(ev, (std::vector<int>{4}));
+  ev.clear();
+  lineEvents(TIOCM_RNG | TIOCM_DTR, TIOCM_CAR | TIOCM_RTS, ev);
+  EXPECT_EQ(ev, (std::vector<int>{5, 6}));  // our own DTR and RTS do not count
+  ev.clear();
+  lineEvents(0, TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_RNG, ev);
+  EXPECT_EQ(ev, (std::vector<int>{3, 4, 5, 6}));
+}
+
+TEST(LineCountEvents, EachMovedTransitionCounterGivesItsCode) {
+  std::vector<int> ev;
+  lineCountEvents({4, 4, 4, 4}, {4, 4, 4, 4}, ev);
+  EXPECT_TRUE(ev.empty());
+  lineCountEvents({0, 0, 0, 0}, {2, 0, 0, 0}, ev);  // up and down again
+  EXPECT_EQ(ev, (std::vector<int>{3}));
+  ev.clear();
+  lineCountEvents({0, 0, 0, 0}, {0, 1, 0, 1}, ev);
+  EXPECT_EQ(ev, (std::vector<int>{4, 6}));
+  ev.clear();
+  lineCountEvents({0, 0, 0, 0}, {0, 0, 1, 0}, ev);
+  EXPECT_EQ(ev, (std::vector<int>{5}));
+}
+
+TEST(ErrorEvents, EachMovedCounterGivesItsCode) {
+  std::vector<int> ev;
+  errorEvents({1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, ev);
+  EXPECT_TRUE(ev.empty());
+  errorEvents({0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, ev);
+  EXPECT_EQ(ev, (std::vector<int>{1001}));
+  ev.clear();
+  errorEvents({0, 0, 0, 0, 0}, {0, 3, 0, 0, 1}, ev);
+  EXPECT_EQ(ev, (std::vector<int>{1004, 1009}));
+  ev.clear();
+  errorEvents({7, 7, 7, 7, 7}, {7, 7, 8, 9, 7}, ev);
+  EXPECT_EQ(ev, (std::vector<int>{1006, 1008}));
+  ev.clear();
+  errorEvents({0, 0, 0, 0, 0}, {1, 1, 1, 1, 1}, ev);
+  EXPECT_EQ(ev, (std::vector<int>{1001, 1004, 1006, 1008, 1009}));
 }
 
 // --- One pseudo-terminal -------------------------------------------------
