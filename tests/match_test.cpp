@@ -395,7 +395,7 @@ TEST_F(MatchPipes, TwoSyougiUsiProcessesPlayAShortGame) {
   const std::string cmd = "cd " + std::string(SYOUGI_BINARY_DIR) + " && exec " + exe;
   auto a = usi(cmd);
   auto b = usi(cmd);
-  Taikyoku t(hirateK(), 16);
+  Taikyoku t(hirateK(), 8);
   const Owari o = play(*a, *b, t, 600000);
   EXPECT_TRUE(o == Owari::kMoveLimit || o == Owari::kToryo || o == Owari::kTsumi ||
               o == Owari::kSennichite || o == Owari::kOuteSennichite)
