@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/book.h"
 #include "model/board.h"
 #include "model/rules.h"
 
@@ -270,6 +272,47 @@ TEST_F(BookFile, IsExactlyTheGeneratedSource) {
   }
   EXPECT_GE(sente, 100);
   EXPECT_GE(gote, 100);
+}
+
+TEST_F(BookFile, TheProgramLoadsEveryRecordAndPlaysTheBookInEachPosition) {
+  auto z = std::make_unique<Zyouseki>();
+  z->yomikomu(kLis);
+  ASSERT_EQ(static_cast<size_t>(z->count()), recs_.size());
+  ASSERT_LT(z->count(), kBookMax);
+  EXPECT_EQ(z->josekimoto[z->count()], 111);
+  for (int i = 0; i < z->count(); ++i) {
+    EXPECT_EQ(z->josekimoto[i], recs_[i].moto) << "record " << i;
+    EXPECT_EQ(z->josekisaki[i], recs_[i].saki) << "record " << i;
+    EXPECT_EQ(z->josekimei[i], recs_[i].mei) << "record " << i;
+    for (int q = 11; q <= 99; ++q) {
+      if (q % 10 != 0) {
+        EXPECT_EQ(z->josekiaru[i][q], recs_[i].aru[q]) << "record " << i;
+      }
+    }
+    for (int h : kHands) EXPECT_EQ(z->josekiarull[i][h], recs_[i].arull[h]) << "record " << i;
+  }
+  // Each book position is an exact match: slot 0 scores 50..59 and holds one
+  // of the moves the book gives for that position.
+  std::map<std::string, std::vector<size_t>> byPosition;
+  for (size_t i = 0; i < recs_.size(); ++i) {
+    std::string k;
+    for (int q = 11; q <= 99; ++q) k += std::to_string(recs_[i].aru[q]) + ",";
+    for (int h : kHands) k += std::to_string(recs_[i].arull[h]) + ",";
+    byPosition[k].push_back(i);
+  }
+  Rng rng;
+  rng.seed(12345);
+  for (const auto& [k, idx] : byPosition) {
+    const BookRec& r = recs_[idx[0]];
+    z->zyouseki(r.aru, r.arull, rng, kLis);
+    EXPECT_GE(z->kouho.ten[0], 50) << "record " << idx[0];
+    EXPECT_LE(z->kouho.ten[0], 59) << "record " << idx[0];
+    bool found = false;
+    for (size_t i : idx)
+      found = found || (z->kouho.moto[0] == recs_[i].moto && z->kouho.saki[0] == recs_[i].saki);
+    EXPECT_TRUE(found) << "record " << idx[0] << ": slot 0 plays " << z->kouho.moto[0] << ","
+                       << z->kouho.saki[0];
+  }
 }
 
 // ---- the generator on small sources ----
