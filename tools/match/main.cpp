@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "tools/match/match.h"
@@ -198,27 +199,30 @@ int main(int argc, char** argv) {
     }
     if (t.syousya() == 0) ++draws;
     std::cout << "game " << g + 1 << ": " << player[black]->name() << " (black) vs "
-              << player[1 - black]->name() << " (white): "
-              << (t.syousya() > 0 ? "black wins" : t.syousya() < 0 ? "white wins" : "draw") << " by "
-              << owariName(t.owari()) << " after " << t.te().size() << " moves"
-              << (t.note().empty() ? "" : " (" + t.note() + ")") << " -> " << path.string() << "\n"
-              << std::flush;
+        << player[1 - black]->name() << " (white): "
+        << (t.syousya() > 0 ? "black wins" : t.syousya() < 0 ? "white wins" : "draw") << " by "
+        << owariName(t.owari()) << " after " << t.te().size() << " moves"
+        << (t.note().empty() ? "" : " (" + t.note() + ")") << " -> " << path.string() << "\n"
+        << std::flush;
   }
 
-  std::cout << "\nsummary of " << games << " games (" << draws << " drawn)\n";
+  std::ostringstream sum;
+  sum << "\nsummary of " << games << " games (" << draws << " drawn)\n";
   for (int e = 0; e < 2; ++e) {
     const Seiseki& s = sei[e];
-    std::cout << "engine " << e + 1 << " " << player[e]->name() << ": wins "
-              << s.kati[0] + s.kati[1] << ", losses " << s.make[0] + s.make[1] << ", draws "
-              << s.hikiwake[0] + s.hikiwake[1] << "\n"
-              << "  as black: " << s.kati[0] << " won, " << s.make[0] << " lost, " << s.hikiwake[0]
-              << " drawn; as white: " << s.kati[1] << " won, " << s.make[1] << " lost, "
-              << s.hikiwake[1] << " drawn\n"
-              << "  illegal moves " << s.illegal << ", time-outs " << s.timeUp << ", failures "
-              << s.failed << "\n"
-              << std::fixed << std::setprecision(3) << "  move time: " << s.moves << " moves, average "
-              << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, slowest "
-              << s.slowestMs / 1000.0 << " s\n";
+    sum << "engine " << e + 1 << " " << player[e]->name() << ": wins "
+        << s.kati[0] + s.kati[1] << ", losses " << s.make[0] + s.make[1] << ", draws "
+        << s.hikiwake[0] + s.hikiwake[1] << "\n"
+        << "  as black: " << s.kati[0] << " won, " << s.make[0] << " lost, " << s.hikiwake[0]
+        << " drawn; as white: " << s.kati[1] << " won, " << s.make[1] << " lost, "
+        << s.hikiwake[1] << " drawn\n"
+        << "  illegal moves " << s.illegal << ", time-outs " << s.timeUp << ", failures "
+        << s.failed << "\n"
+        << std::fixed << std::setprecision(3) << "  move time: " << s.moves << " moves, average "
+        << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, slowest "
+        << s.slowestMs / 1000.0 << " s\n";
   }
+  std::cout << sum.str();
+  std::ofstream(std::filesystem::path(out) / "summary.txt") << sum.str();
   return 0;
 }

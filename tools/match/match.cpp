@@ -179,6 +179,8 @@ std::string csaKiroku(const Taikyoku& t, const std::string& sente, const std::st
 Process::~Process() { stop(0); }
 
 bool Process::start(const std::string& cmdline, std::string& err) {
+  // Writing to an engine that has died must fail, not end the referee.
+  std::signal(SIGPIPE, SIG_IGN);
   int toChild[2], fromChild[2];
   if (pipe2(toChild, O_CLOEXEC) != 0) {
     err = std::string("pipe: ") + std::strerror(errno);
