@@ -1,0 +1,267 @@
+// The ply procedures: cut-offs, passes, per-source limits, futility stops,
+// the leaf stand-pat and the snapshot tables as the plies use them. The line
+// above the ply under test is played into the ply table by hand.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/eval.h"
+#include "engine/search.h"
+#include "model/attacks.h"
+
+namespace syougi {
+namespace {
+
+Ban sarachi() {
+  Ban b;
+  b.fill(SOTO);
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) b[f * 10 + r] = 0;
+  return b;
+}
+
+SearchInput nyuuryoku(const Ban& aru, const Mochi& arull) {
+  SearchInput in;
+  in.aru = aru;
+  in.arull = arull;
+  torisirabe(in.aru, in.toripl1, in.toripl2, in.oupl1, in.oupl2);
+  in.basyo.basyo1.fill(30);
+  in.basyo.basyo2.fill(30);
+  in.basyo.teban = 1;
+  in.sennkei = "mitei";
+  return in;
+}
+
+int32_t seiteki(const Ban& b, const Mochi& h, const Basyo& bs) {
+  Kiki a1{}, a2{};
+  int32_t o1 = 0, o2 = 0;
+  torisirabe(b, a1, a2, o1, o2);
+  int32_t k = 0;
+  kouhosirabe(b, h, a1, a2, o1, o2, k, bs, Sennkei::kMitei);
+  return k;
+}
+
+void sasu(Ban& b, Mochi& h, int side, int32_t moto, int32_t saki) {
+  if (moto > 100) {
+    b[saki] = moto;
+    --h[side * 10 + moto % 100];
+    return;
+  }
+  const int to = saki % 100;
+  const int32_t cap = b[to];
+  if (cap != 0 && cap % 100 != OU) ++h[side * 10 + cap % 100 % 10];
+  b[to] = saki > 100 ? b[moto] + 10 : b[moto];
+  b[moto] = 0;
+}
+
+// Plays the searched move of ply j (its parent is ply j-1) with its best value.
+void tesuji(PlyTable& t, int j, int32_t moto, int32_t saki, int16_t saikou) {
+  Ply& p = t[j];
+  p.aru = t[j - 1].aru;
+  p.arull = t[j - 1].arull;
+  sasu(p.aru, p.arull, j % 2 == 1 ? 2 : 1, moto, saki);
+  torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  p.kmoto.fill(0);
+  p.ksaki.fill(0);
+  p.kten.fill(0);
+  p.kmoto[0] = moto;
+  p.ksaki[0] = saki;
+  p.ban = 0;
+  p.saikou = saikou;
+}
+
+class Plies : public ::testing::Test {
+ protected:
+  std::unique_ptr<PlyTable> t = std::make_unique<PlyTable>();
+  std::unique_ptr<Search> s = std::make_unique<Search>(*t);
+  Ban b = sarachi();
+  Mochi h{};
+
+  // Kings on 51 and 59, pawns on files 1 and 9.
+  void heiya() {
+    b[51] = 201;
+    b[13] = 208;
+    b[93] = 208;
+    b[59] = 101;
+    b[17] = 108;
+    b[97] = 108;
+  }
+};
+
+TEST_F(Plies, Ply2StopsAfterOneReplyBelowSaikou1) {
+  Mochi m{};
+  syokihaiti(b, m);
+  s->prepare(nyuuryoku(b, m));
+  tesuji(*t, 1, 33, 34, 20000);
+  s->ply<2>();
+  EXPECT_EQ(s->searchedAt[2], 1);
+
+  // With nothing to beat, more replies are searched.
+  s->prepare(nyuuryoku(b, m));
+  tesuji(*t, 1, 33, 34, -32000);
+  s->ply<2>();
+  EXPECT_GT(s->searchedAt[2], 1);
+}
+
+TEST_F(Plies, FirstEmptySlotIsSearchedAsAPassAndEndsTheLoop) {
+  b[51] = 201;
+  b[82] = 202;
+  b[59] = 101;
+  s->prepare(nyuuryoku(b, h));
+  tesuji(*t, 1, 82, 52, -32000);  // check: the king has 48, 49, 68 and 69
+  s->ply<2>();
+  const Ply& p = (*t)[2];
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(p.kmoto[i], 59) << i;
+  EXPECT_EQ(p.kmoto[4], 0);
+  EXPECT_EQ(s->searchedAt[2], 5);
+  EXPECT_EQ(p.ban, 4);
+  EXPECT_EQ(s->nodesAt[3], 5);
+}
+
+TEST_F(Plies, SixthCandidateFromOneSourceIsNotSearchedAtTheRoot) {
+  b[11] = 201;
+  b[99] = 101;
+  b[97] = 108;
+  b[88] = 105;
+  h[22] = 1;  // rook drops fill the top of the list
+  s->ai1(nyuuryoku(b, h));
+  const Ply& p = (*t)[1];
+  bool sixth = false;
+  for (int i = 0; i <= 12; ++i) {
+    if (p.kmoto[i] == 0) break;
+    int before = 0;
+    for (int j = 0; j < i; ++j) before += p.kmoto[j] == p.kmoto[i];
+    const bool searched = s->ko[i].find('>') != std::string::npos;
+    EXPECT_EQ(searched, before < 5) << "slot " << i << " " << s->ko[i];
+    sixth = sixth || before >= 5;
+  }
+  EXPECT_TRUE(sixth);
+}
+
+TEST_F(Plies, LeafStandPatAboveASide1AncestorReturnsAtOnce) {
+  heiya();
+  s->prepare(nyuuryoku(b, h));
+  tesuji(*t, 1, 13, 14, -32000);
+  tesuji(*t, 2, 17, 16, -32000);
+  tesuji(*t, 3, 93, 94, -30000);
+  tesuji(*t, 4, 97, 96, -32000);
+  tesuji(*t, 5, 51, 41, -29000);
+  tesuji(*t, 6, 59, 58, -32000);
+  const int64_t before = s->kensa;
+  s->leaf<7>();
+  EXPECT_EQ(s->kensa - before, 1);  // only the position as it stands
+  const int32_t expected = seiteki((*t)[6].aru, (*t)[6].arull, s->basyo()) + 30;
+  EXPECT_EQ((*t)[7].saikou, static_cast<int16_t>(expected));
+
+  // Nothing to refute: every move is scanned.
+  for (int j : {2, 4, 6}) (*t)[j].saikou = 32000;
+  const int64_t before2 = s->kensa;
+  s->leaf<7>();
+  EXPECT_GT(s->kensa - before2, 1);
+  EXPECT_GE((*t)[7].saikou, static_cast<int16_t>(expected));
+}
+
+TEST_F(Plies, Ply5StopsAtSlot0WhenItsScoreIsBelowSaikou1) {
+  heiya();
+  s->prepare(nyuuryoku(b, h));
+  tesuji(*t, 1, 13, 14, 20000);
+  tesuji(*t, 2, 17, 16, 32000);
+  tesuji(*t, 3, 93, 94, -30000);
+  tesuji(*t, 4, 97, 96, 32000);
+  s->ply<5>();
+  ASSERT_NE((*t)[5].kten[0], -29000);  // slot 0 holds a candidate
+  EXPECT_EQ(s->searchedAt[5], 0);
+  EXPECT_EQ((*t)[5].saikou, -29000);
+
+  (*t)[1].saikou = -32000;
+  s->ply<5>();
+  EXPECT_GE(s->searchedAt[5], 1);
+}
+
+class Yomi4 : public Plies {
+ protected:
+  // Side 2 plays `a` at ply 1 and `c` at ply 3; side 1 plays 17-16 between.
+  void line(int32_t a1, int32_t a2, int32_t c1, int32_t c2) {
+    tesuji(*t, 1, a1, a2, -32000);
+    tesuji(*t, 2, 17, 16, 32000);
+    tesuji(*t, 3, c1, c2, -30000);
+  }
+};
+
+TEST_F(Yomi4, SamePositionByAnotherMoveOrderIsFoundInPly4Table) {
+  heiya();
+  s->prepare(nyuuryoku(b, h));
+  line(13, 14, 93, 94);
+  s->ply<4>();
+  const int16_t first = (*t)[4].saikou;
+  EXPECT_EQ(s->yomiHits[4], 0);
+  const int64_t searched = s->searchedAt[4];
+  const int64_t tui5 = s->nodesAt[5];
+  ASSERT_GT(searched, 0);
+
+  line(93, 94, 13, 14);
+  s->ply<4>();
+  // Every searched candidate is taken from the table; tui5 is not called.
+  EXPECT_EQ(s->yomiHits[4], s->searchedAt[4] - searched);
+  EXPECT_GT(s->yomiHits[4], 0);
+  EXPECT_EQ(s->nodesAt[5], tui5);
+  EXPECT_EQ((*t)[4].saikou, first);
+
+  // A different position after ply 3 finds nothing.
+  const int64_t hits = s->yomiHits[4];
+  line(93, 94, 51, 41);
+  s->ply<4>();
+  EXPECT_EQ(s->yomiHits[4], hits);
+}
+
+TEST_F(Yomi4, FullPly4TableStillSearches) {
+  heiya();
+  s->prepare(nyuuryoku(b, h));
+  line(13, 14, 93, 94);
+  s->ply<4>();
+  const int16_t value = (*t)[4].saikou;
+  const int64_t tui5 = s->nodesAt[5];
+
+  s->prepare(nyuuryoku(b, h));
+  YomiKey dummy;
+  dummy.fill(0xFF);
+  for (int i = 0; i < 1001; ++i) s->yomi().t4.yomioku(dummy, static_cast<int16_t>(i));
+  ASSERT_EQ(s->yomi().t4.yomisuu, 1001);
+  line(13, 14, 93, 94);
+  s->ply<4>();
+  EXPECT_EQ((*t)[4].saikou, value);
+  EXPECT_EQ(s->nodesAt[5], tui5);
+  EXPECT_EQ(s->yomi().t4.yomisuu, 1001);
+}
+
+TEST_F(Plies, Ai1EmptiesTheTablesAndEqualValuesKeepTheFirst) {
+  heiya();
+  s->prepare(nyuuryoku(b, h));
+  YomiKey dummy;
+  dummy.fill(0xFF);
+  s->yomi().t3.yomioku(dummy, 1);
+  s->ai1(nyuuryoku(b, h));
+  // Nothing of the dummy survives; what is there was stored by this search.
+  EXPECT_EQ(s->yomi().t3.yomisuu, s->yomiStores[3] < 501 ? s->yomiStores[3] : 501);
+
+  // The chosen move is the first slot holding the best value.
+  int best = -1;
+  int bestValue = -32768;
+  for (int i = 0; i <= 12; ++i) {
+    const auto gt = s->ko[i].find('>');
+    if (gt == std::string::npos) continue;
+    const int v = std::stoi(s->ko[i].substr(gt + 1));
+    if (v > bestValue) {
+      bestValue = v;
+      best = i;
+    }
+  }
+  ASSERT_GE(best, 0);
+  EXPECT_EQ(s->saikou1, bestValue);
+  EXPECT_EQ(s->moto, (*t)[1].kmoto[best]);
+  EXPECT_EQ(s->saki, (*t)[1].ksaki[best]);
+}
+
+}  // namespace
+}  // namespace syougi
