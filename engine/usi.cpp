@@ -106,7 +106,7 @@ void kazuKaku(const R& r, std::ostream& out) {
 }
 template <class R>
 void kouhoKaku(const R& r, std::ostream& out) {
-  if constexpr (requires { r.kouhosuu; }) out << " string candidates " << r.kouhosuu;
+  if constexpr (requires { r.kensa; }) out << " string candidates " << r.kensa;
 }
 template <class R>
 bool tumeKa(const R& r) {
