@@ -17,7 +17,11 @@ struct ComKekka {
   std::string sennkei;  // strategy name after this move
   int32_t teban = 1;    // game stage, shown after the move
   bool searched = false;  // the main search ran (ko texts are fresh)
+  bool tume = false;      // the move comes from the mate search
+  bool book = false;      // the move is an exact book match
   std::array<std::string, 13> ko{};  // root candidate texts
+  int64_t kensa = 0;  // candidates examined (mate search and main search)
+  int64_t nodes = 0;  // plies entered
 };
 
 class Computer {
@@ -28,6 +32,9 @@ class Computer {
   // Chooses the move for side 2 in `g` (which is side 2's turn), without
   // changing the game.
   virtual ComKekka erabu(const Game& g) = 0;
+  // Where the opening book is read from ("joseki.lis" in the working
+  // directory unless set).
+  virtual void setBookPath(const std::string& /*path*/) {}
 };
 
 }  // namespace syougi

@@ -2,7 +2,76 @@
 
 namespace syougi {
 
-// The computer player is not linked yet: the window then plays no replies.
-std::unique_ptr<Computer> makeComputer() { return nullptr; }
+Sikou::Sikou() = default;
+
+void Sikou::youi(uint32_t seed) {
+  rng_.seed(seed);
+  basyo_.teban = 1;
+  sennkei_ = "mitei";
+}
+
+ComKekka Sikou::erabu(const Game& g) {
+  ComKekka r;
+  int32_t moto = 0;
+  int32_t saki = 0;
+  int16_t saikou1 = 0;
+
+  book_.zyouseki(g.aru, g.arull, rng_, bookPath_);
+  basyosirabe(basyo_, g.aru, g.arull, g.tesuu, g.oupl1, g.oupl2, g.toripl1, g.toripl2);
+  const ZyousekiKouho& z = book_.kouho;
+
+  if (z.ten[0] >= 50) {
+    moto = z.moto[0];
+    saki = z.saki[0];
+    sennkei_ = z.mei[0];
+    r.book = true;
+  } else if (g.toripl1[g.oupl2] == 0) {
+    tume_.moto = 0;
+    tume_.saki = 0;
+    tume_.sirabe = 0;
+    tume_.kyokumen = 0;
+    tume_.tumeai1(g.aru, g.arull, g.oupl1, g.oupl2);
+    r.kensa += static_cast<int64_t>(tume_.sirabe);
+    r.nodes += static_cast<int64_t>(tume_.kyokumen);
+    saikou1 = tume_.saikou1;
+    if (tume_.moto != 0) {
+      moto = tume_.moto;
+      saki = tume_.saki;
+      r.tume = true;
+    }
+  }
+
+  if (moto == 0) {
+    in_.aru = g.aru;
+    in_.arull = g.arull;
+    in_.toripl1 = g.toripl1;
+    in_.toripl2 = g.toripl2;
+    in_.oupl1 = g.oupl1;
+    in_.oupl2 = g.oupl2;
+    in_.basyo = basyo_;
+    in_.sennkei = sennkei_;
+    in_.zyouseki = z;
+    search_.ai1(in_);
+    moto = search_.moto;
+    saki = search_.saki;
+    saikou1 = search_.saikou1;
+    sennkei_ = search_.sennkei;
+    for (int k = 0; k < 4; ++k)
+      if (z.saki[k] == saki && z.moto[k] == moto) sennkei_ = z.mei[k];
+    r.searched = true;
+    r.ko = search_.ko;
+    r.kensa += search_.kensa;
+    r.nodes += search_.nodes;
+  }
+
+  r.moto = moto;
+  r.saki = saki;
+  r.saikou1 = saikou1;
+  r.sennkei = sennkei_;
+  r.teban = basyo_.teban;
+  return r;
+}
+
+std::unique_ptr<Computer> makeComputer() { return std::make_unique<Sikou>(); }
 
 }  // namespace syougi

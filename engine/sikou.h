@@ -1,11 +1,41 @@
-// The computer player attached to the window.
+// The computer player attached to the window: opening book, mate search and
+// main search in that order.
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "engine/basyo.h"
+#include "engine/book.h"
 #include "engine/computer.h"
+#include "engine/ply.h"
+#include "engine/search.h"
+#include "mate/tume.h"
 
 namespace syougi {
+
+class Sikou : public Computer {
+ public:
+  Sikou();
+  void youi(uint32_t seed) override;
+  ComKekka erabu(const Game& g) override;
+  void setBookPath(const std::string& path) override { bookPath_ = path; }
+
+  const Zyouseki& book() const { return book_; }
+  const std::string& sennkei() const { return sennkei_; }
+  int32_t teban() const { return basyo_.teban; }
+
+ private:
+  PlyTable ply_{};  // shared by the mate search and the main search
+  Zyouseki book_;
+  Basyo basyo_;
+  Rng rng_;
+  std::string sennkei_ = "mitei";
+  std::string bookPath_ = "joseki.lis";
+  Tume tume_{ply_};
+  Search search_{ply_};
+  SearchInput in_;
+};
 
 std::unique_ptr<Computer> makeComputer();
 
