@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -442,6 +443,77 @@ TEST(JosekiGen, PawnMustPromoteOnTheLastRank) {
   const josekigen::Result bad = generate(walk + "+1211FU\n");
   EXPECT_FALSE(bad.ok);
   EXPECT_NE(bad.error.find("must promote"), std::string::npos) << bad.error;
+}
+
+// The record text of side-1 move `t` in the mover's view, played as move
+// `first` ? odd : even on the record-oriented board, which it then updates.
+std::string playText(Ban& b, Mochi& bll, bool first, const Te& t) {
+  Ban v;
+  Mochi vll;
+  if (first) {
+    v = b;
+    vll = bll;
+  } else {
+    hanten(b, bll, v, vll);
+  }
+  const int32_t code = t.moto > 100 ? t.moto : v[t.moto] + (t.naru ? 10 : 0);
+  const int from = t.moto > 100 ? 0 : (first ? t.moto : 110 - t.moto);
+  const int to = first ? t.saki : 110 - t.saki;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%c%02d%02d%s", first ? '+' : '-', from, to, recordNameOf(code));
+  sasu1(v, vll, t.moto, t.saki, t.naru);
+  if (first) {
+    b = v;
+    bll = vll;
+  } else {
+    hanten(v, vll, b, bll);
+  }
+  return buf;
+}
+
+// Lines "computer's first move, any reply, then `third` computer moves".
+std::string everyReply(int third) {
+  std::string src;
+  Ban start;
+  Mochi startll;
+  syokihaiti(start, startll);
+  Te m1[600];
+  const int n1 = gouhousyu(start, startll, m1, 600);
+  for (int i = 0; i < n1; ++i) {
+    Ban b1 = start;
+    Mochi b1ll = startll;
+    const std::string t1 = playText(b1, b1ll, true, m1[i]);
+    Ban v;
+    Mochi vll;
+    hanten(b1, b1ll, v, vll);
+    Te m2[600];
+    const int n2 = gouhousyu(v, vll, m2, 600);
+    for (int j = 0; j < n2; ++j) {
+      Ban b2 = b1;
+      Mochi b2ll = b1ll;
+      const std::string t2 = playText(b2, b2ll, false, m2[j]);
+      Te m3[600];
+      gouhousyu(b2, b2ll, m3, 600);
+      for (int k = 0; k < third; ++k) {
+        Ban b3 = b2;
+        Mochi b3ll = b2ll;
+        src += "sente [a] " + t1 + " " + t2 + " " + playText(b3, b3ll, true, m3[k]) + "\n";
+      }
+    }
+  }
+  return src;
+}
+
+TEST(JosekiGen, RefusesMoreRecordsThanTheReaderLoads) {
+  // 30 first moves, 30 replies to each: 30 + 30 * 30 = 930 records fit ...
+  const josekigen::Result fits = generate(everyReply(1));
+  ASSERT_TRUE(fits.ok) << fits.error;
+  EXPECT_EQ(fits.records.size(), 930u);
+  // ... and 30 + 30 * 30 * 2 = 1830 do not.
+  const josekigen::Result over = generate(everyReply(2));
+  EXPECT_FALSE(over.ok);
+  EXPECT_NE(over.error.find("1830 records; the book holds at most 1001"), std::string::npos)
+      << over.error;
 }
 
 class JosekiGenFiles : public ::testing::Test {

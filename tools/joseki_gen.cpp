@@ -89,6 +89,10 @@ bool parse(const std::string& text, std::vector<Line>& lines, std::string& err) 
       i = 1;
     } else if (toks[0].size() >= 2 && toks[0].back() == ':') {
       const std::string num = toks[0].substr(0, toks[0].size() - 1);
+      if (num.size() > 3) {
+        err = where(srcLine) + "bad branch \"" + toks[0] + "\"";
+        return false;
+      }
       for (char c : num)
         if (!std::isdigit(static_cast<unsigned char>(c))) {
           err = where(srcLine) + "bad branch \"" + toks[0] + "\"";
