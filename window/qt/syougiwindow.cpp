@@ -41,7 +41,8 @@ class Gazou : public QLabel {
   std::function<void(int)> osu_;
 };
 
-// The board `dai`: wood, the grid lines and the outline.
+// The board `dai`: wood and the star points; the lines are controls of
+// their own.
 class Dai : public QWidget {
  public:
   using QWidget::QWidget;
@@ -50,18 +51,12 @@ class Dai : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter g(this);
     g.fillRect(rect(), QColor(0xde, 0xb0, 0x5c));
-    g.setPen(QPen(QColor(0x30, 0x20, 0x08), 1));
-    const int o = tw(240);
-    for (int i = 1; i < 9; ++i) {
-      const int x = o + i * tw(720);
-      g.drawLine(x, o, x, o + 9 * tw(720));
-      g.drawLine(o, x, o + 9 * tw(720), x);
-    }
-    g.setPen(QPen(QColor(0x30, 0x20, 0x08), 2));
-    g.drawRect(o, o, tw(6495) - 1, tw(6495) - 1);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(Qt::NoPen);
     g.setBrush(QColor(0x30, 0x20, 0x08));
+    const int o = tw(240);
     for (int a : {3, 6})
-      for (int b : {3, 6}) g.drawEllipse(QPoint(o + a * tw(720), o + b * tw(720)), 2, 2);
+      for (int b : {3, 6}) g.drawEllipse(QPointF(o + a * tw(720) + 0.5, o + b * tw(720) + 0.5), 2.5, 2.5);
   }
 };
 
@@ -173,6 +168,23 @@ void SyougiWindow::tukuru() {
   auto* dai = new Dai(naka);
   dai->setObjectName("dai");
   dai->setGeometry(tw(1680), tw(240), tw(6975), tw(6975));
+  // Grid: Line1..Line10 run down the board, Line11..Line20 across it.
+  const QString sumi = QStringLiteral("background: #302008; border: none;");
+  for (int i = 0; i < 10; ++i) {
+    auto* tate = new QFrame(dai);
+    tate->setObjectName(QStringLiteral("Line%1").arg(i + 1));
+    tate->setGeometry(tw(240) + i * tw(720), tw(240), 1, 9 * tw(720) + 1);
+    tate->setStyleSheet(sumi);
+    auto* yoko = new QFrame(dai);
+    yoko->setObjectName(QStringLiteral("Line%1").arg(i + 11));
+    yoko->setGeometry(tw(240), tw(240) + i * tw(720), 9 * tw(720) + 1, 1);
+    yoko->setStyleSheet(sumi);
+  }
+  auto* shape1 = new QFrame(dai);
+  shape1->setObjectName("Shape1");
+  shape1->setGeometry(tw(240), tw(240), tw(6495), tw(6495));
+  shape1->setStyleSheet(QStringLiteral("QFrame { border: 2px solid #302008; background: transparent; }"));
+  shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
   for (int f = 1; f <= 9; ++f)
     for (int r = 1; r <= 9; ++r) {
       const int sq = f * 10 + r;
