@@ -181,6 +181,47 @@ TEST_F(WindowTest, HandPiecesShowCountsAndTheHandMarker) {
   EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T1\r\n+0055KA"));
 }
 
+// Answers every move with the pawn 33-34, then 43-44.
+class Kotae : public Computer {
+ public:
+  int calls = 0;
+  void youi(uint32_t) override {}
+  ComKekka erabu(const Game&) override {
+    ComKekka k;
+    k.moto = calls == 0 ? 33 : 43;
+    k.saki = calls == 0 ? 34 : 44;
+    k.sennkei = "ibisya";
+    k.teban = 2;
+    ++calls;
+    return k;
+  }
+};
+
+TEST_F(WindowTest, TimerTickPlaysOneComputerReply) {
+  Kotae kotae;
+  auto w2 = std::make_unique<SyougiWindow>(&kotae);
+  w2->tokei = [] { return 100.0; };
+  w2->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w2.get()));
+  QTest::mouseClick(w2->findChild<QPushButton*>("kaisisennte"), Qt::LeftButton);
+  QTest::mouseClick(w2->findChild<QLabel*>("e77"), Qt::LeftButton);
+  QTest::mouseClick(w2->findChild<QLabel*>("e76"), Qt::LeftButton);
+  QTest::qWait(100);
+  EXPECT_EQ(kotae.calls, 1);
+  EXPECT_FALSE(w2->t.isActive());
+  EXPECT_EQ(w2->findChild<QLabel*>("e34")->pixmap().toImage(), komaGazou(208).toImage());
+  auto* senn2 = w2->findChild<QWidget*>("senn2");
+  EXPECT_TRUE(senn2->isVisible());
+  EXPECT_EQ(senn2->pos(), w2->findChild<QWidget*>("e34")->pos());
+  EXPECT_EQ(w2->findChild<QLabel*>("zenntel")->text(), QString::fromUtf8("34歩"));
+  EXPECT_EQ(w2->findChild<QLabel*>("sennkeil")->text(), "ibisya");
+  EXPECT_EQ(w2->findChild<QLabel*>("hannl")->text(), "2");
+  EXPECT_EQ(w2->findChild<QLabel*>("tebannl")->text(), "You");
+  EXPECT_EQ(w2->findChild<QLineEdit*>("kifu")->text(), QString("T1\r\n+7776FU\r\nT1\r\n-3334FU"));
+  if (const char* d = std::getenv("SYOUGI_GRAB")) w2->grab().save(QString::fromUtf8(d) + "/w_reply.png");
+  w2->flow().game.zyoutai = 0;
+}
+
 TEST(KomaGazou, EmptyIsTransparentAndPiecesAreDrawn) {
   const QImage empty = komaGazou(0).toImage();
   EXPECT_EQ(empty.size(), QSize(49, 49));
