@@ -454,5 +454,15 @@ TEST_F(FlowRecord, BrokenComputerMoveIsNotApplied) {
   EXPECT_FALSE(gamen.menus["touryou"]);
 }
 
+TEST_F(FlowRecord, ComputerGoldCannotPromote) {
+  s.kaisigote_Click();
+  com.push(41, 132);  // gold 41 to 32 "promoting"
+  s.t_Timer();
+  EXPECT_EQ(gamen.msgs.size(), 1u);
+  EXPECT_EQ(s.game.aru[41], 204);
+  EXPECT_EQ(s.game.aru[32], 0);
+  EXPECT_EQ(s.kifu, "");
+}
+
 }  // namespace
 }  // namespace syougi

@@ -247,7 +247,9 @@ bool Syougi::tadasiiTe(int32_t moto, int32_t saki) const {
   if (!isSquare(to) || sideOf(game.aru[to]) == 2) return false;
   if (moto > 100) return moto >= 202 && moto <= 208 && saki < 100 && game.aru[to] == 0 &&
                          game.arull[moto - 180] > 0;
-  return isSquare(moto) && sideOf(game.aru[moto]) == 2;
+  if (!isSquare(moto) || sideOf(game.aru[moto]) != 2) return false;
+  const int k = kindOf(game.aru[moto]);
+  return saki < 100 || (k != OU && k != KI && k < 10);  // only unpromoted pieces promote
 }
 
 void Syougi::Com() {
