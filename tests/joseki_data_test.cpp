@@ -261,6 +261,70 @@ TEST_F(BookFile, NoBookMoveLeavesAPieceToBeTakenForNothing) {
   }
 }
 
+// The user's best single capture on `b` (user to move), counted as in the
+// test above.
+int32_t bestCapture(const Ban& b, const Mochi& ll) {
+  Te list[600];
+  const int n = gouhousyu(b, ll, list, 600);
+  int32_t best = 0;
+  for (int k = 0; k < n && k < 600; ++k) {
+    if (sideOf(b[list[k].saki]) != 2) continue;
+    Ban after = b;
+    Mochi afterll = ll;
+    sasu1(after, afterll, list[k].moto, list[k].saki, list[k].naru);
+    Kiki t1{}, t2{};
+    int32_t ou1 = 0, ou2 = 0;
+    torisirabe(after, t1, t2, ou1, ou2);
+    int32_t gain = handValue(b[list[k].saki]);
+    if (t2[list[k].saki] > 0) gain -= handValue(after[list[k].saki]);
+    best = std::max(best, gain);
+  }
+  return best;
+}
+
+// No double attack: after the book move, whatever the user plays, the
+// computer has an answer after which the user wins less than a lance.
+TEST_F(BookFile, NoUserReplyWinsMaterialWhateverTheComputerAnswers) {
+  for (size_t i = 0; i < recs_.size(); ++i) {
+    const BookRec& r = recs_[i];
+    Ban b = r.aru;
+    Mochi ll = r.arull;
+    const int saki = r.saki % 100;
+    const int32_t took = b[saki] == 0 ? 0 : handValue(b[saki]);
+    if (took) ll[20 + b[saki] % 10] += 1;
+    b[saki] = r.moto > 100 ? r.moto : b[r.moto] + (r.saki > 100 ? 10 : 0);
+    if (r.moto < 100) b[r.moto] = 0;
+    if (r.moto > 100) ll[r.moto - 180] -= 1;
+    Te replies[600];
+    const int n = gouhousyu(b, ll, replies, 600);
+    for (int k = 0; k < n && k < 600; ++k) {
+      Ban b2 = b;
+      Mochi ll2 = ll;
+      const int32_t won = sideOf(b[replies[k].saki]) == 2 ? handValue(b[replies[k].saki]) : 0;
+      sasu1(b2, ll2, replies[k].moto, replies[k].saki, replies[k].naru);
+      Ban v;
+      Mochi vll;
+      hanten(b2, ll2, v, vll);
+      Te answers[600];
+      const int m = gouhousyu(v, vll, answers, 600);
+      int32_t worst = 1 << 20;  // no answer at all: mated
+      for (int j = 0; j < m && j < 600 && worst > 0; ++j) {
+        Ban v2 = v;
+        Mochi vll2 = vll;
+        const int32_t back = sideOf(v[answers[j].saki]) == 2 ? handValue(v[answers[j].saki]) : 0;
+        sasu1(v2, vll2, answers[j].moto, answers[j].saki, answers[j].naru);
+        Ban b3;
+        Mochi ll3;
+        hanten(v2, vll2, b3, ll3);
+        worst = std::min(worst, won + bestCapture(b3, ll3) - back);
+      }
+      EXPECT_LT(worst - took, 90) << "record " << i << ": after " << r.moto << "," << r.saki
+                                  << " the user plays " << replies[k].moto << "-"
+                                  << replies[k].saki;
+    }
+  }
+}
+
 TEST_F(BookFile, NamesAreStrategiesTheEvaluationKnows) {
   for (size_t i = 0; i < recs_.size(); ++i) {
     const std::string& m = recs_[i].mei;
