@@ -179,6 +179,67 @@ TEST_F(Plies, Ply5StopsAtSlot0WhenItsScoreIsBelowSaikou1) {
   EXPECT_GE(s->searchedAt[5], 1);
 }
 
+TEST_F(Plies, LeafDropsGoldToRank8AndKnightToRank7Only) {
+  b[11] = 201;
+  b[99] = 101;
+  const auto scan = [&](int kind) {
+    Mochi m{};
+    m[20 + kind] = 1;
+    s->prepare(nyuuryoku(b, m));
+    tesuji(*t, 1, 11, 12, -32000);
+    tesuji(*t, 2, 99, 98, 32000);
+    tesuji(*t, 3, 12, 11, -30000);
+    tesuji(*t, 4, 98, 99, 32000);
+    tesuji(*t, 5, 11, 12, -29000);
+    tesuji(*t, 6, 99, 98, 32000);
+    const int64_t before = s->kensa;
+    s->leaf<7>();
+    return s->kensa - before;
+  };
+  // Kings on 12 and 98. The stand-pat, five king moves, then drops on every
+  // empty square of the allowed ranks except 87, 88 and 97, which only the
+  // user's king attacks.
+  EXPECT_EQ(scan(KI), 1 + 5 + (72 - 2 - 3));  // ranks 1..8
+  EXPECT_EQ(scan(KE), 1 + 5 + (63 - 1 - 2));  // ranks 1..7
+  EXPECT_EQ(scan(KY), 1 + 5 + (63 - 1 - 2));
+  EXPECT_EQ(scan(GI), 1 + 5 + (81 - 2 - 5));  // every rank
+  EXPECT_EQ(scan(HI), 1 + 5);                 // never a rook
+}
+
+TEST_F(Plies, RecaptureAtPly2ExtendsThroughTui7AndTui8) {
+  b[51] = 201;
+  b[13] = 208;
+  b[59] = 101;
+  b[15] = 108;
+  b[97] = 108;
+  s->prepare(nyuuryoku(b, h));
+  tesuji(*t, 1, 13, 14, -32000);
+  tesuji(*t, 2, 15, 14, 32000);  // takes back on 14
+  tesuji(*t, 3, 51, 41, -30000);
+  tesuji(*t, 4, 97, 96, 32000);
+  tesuji(*t, 5, 41, 51, -29000);
+  s->ply<6>();
+  EXPECT_GT(s->nodesAt[8], 0);
+  EXPECT_GT(s->yomiStores[6], 0);
+}
+
+TEST_F(Plies, QuietLineEndsInTheLeafScanAtPly7) {
+  b[51] = 201;
+  b[13] = 208;
+  b[59] = 101;
+  b[97] = 108;
+  s->prepare(nyuuryoku(b, h));
+  tesuji(*t, 1, 13, 14, -32000);
+  tesuji(*t, 2, 97, 96, 32000);
+  tesuji(*t, 3, 51, 41, -30000);
+  tesuji(*t, 4, 59, 58, 32000);
+  tesuji(*t, 5, 41, 51, -29000);
+  s->ply<6>();
+  EXPECT_GT(s->nodesAt[7], 0);
+  EXPECT_EQ(s->nodesAt[8], 0);
+  EXPECT_EQ(s->yomiStores[6], 0);
+}
+
 class Yomi4 : public Plies {
  protected:
   // Side 2 plays `a` at ply 1 and `c` at ply 3; side 1 plays 17-16 between.
