@@ -514,3 +514,35 @@ TEST_F(Book, ReloadedOnEveryCall) {
   expectSlot(0, 73, 74, nextExact(), "mitei");
   expectEmpty(1);
 }
+
+TEST_F(Book, ScrambledFilesNeverReadOutsideTheArrays) {
+  // Valid records with characters overwritten at random places: whatever
+  // survives must hold only codes that are safe to index with.
+  Rng pick;
+  pick.seed(99);
+  const std::string alphabet = "0123456789,,\"\r\n -x";
+  Rec r;
+  const std::string one = line(r);
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    for (int i = 0; i < 5; ++i) text += one;
+    for (int n = 0; n < 6; ++n) {
+      const size_t at = static_cast<size_t>(pick.rnd() * static_cast<double>(text.size()));
+      text[at] = alphabet[static_cast<size_t>(pick.rnd() * static_cast<double>(alphabet.size()))];
+    }
+    write(text);
+    run();
+    ASSERT_LE(z_->count(), 5);
+    EXPECT_EQ(z_->josekimoto[z_->count()], 111);
+    for (int i = 0; i < z_->count(); ++i) {
+      const int32_t m = z_->josekimoto[i], s = z_->josekisaki[i];
+      EXPECT_TRUE(isSquare(m) || (m >= 202 && m <= 208)) << m;
+      EXPECT_TRUE(isSquare(s % 100) && s > 0 && s < 200) << s;
+    }
+    for (int k = 0; k < 4; ++k) {
+      if (z_->kouho.ten[k] > 0) {
+        EXPECT_TRUE(isSquare(z_->kouho.saki[k] % 100));
+      }
+    }
+  }
+}
