@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QTest>
 #include <cstdlib>
@@ -179,6 +181,36 @@ TEST_F(WindowTest, HandPiecesShowCountsAndTheHandMarker) {
   EXPECT_EQ(pic("e103"), komaGazou(0).toImage());
   EXPECT_FALSE(senn11->isVisible());
   EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T1\r\n+0055KA"));
+}
+
+// Answers the next modal question box with the given button.
+void answerLater(QMessageBox::StandardButton b, QString* seen) {
+  QTimer::singleShot(0, [b, seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    *seen = box->windowTitle() + "|" + box->text();
+    box->button(b)->click();
+  });
+}
+
+TEST_F(WindowTest, ClosingDuringAGameAsksAndNoKeepsItOpen) {
+  QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
+  QString seen;
+  answerLater(QMessageBox::No, &seen);
+  EXPECT_FALSE(w->close());
+  EXPECT_EQ(seen, QString::fromUtf8("ヌバタ|対局中です。終了しますか？"));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->flow().game.zyoutai, 1);
+  seen.clear();
+  answerLater(QMessageBox::Yes, &seen);
+  EXPECT_TRUE(w->close());
+  EXPECT_FALSE(seen.isEmpty());
+  EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(WindowTest, ClosingWithoutAGameDoesNotAsk) {
+  EXPECT_TRUE(w->close());
+  EXPECT_FALSE(w->isVisible());
 }
 
 // Answers every move with the pawn 33-34, then 43-44.
