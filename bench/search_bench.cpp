@@ -1,6 +1,5 @@
 // One whole search (basyosirabe, then ai1) per position of the search suite.
 #include <benchmark/benchmark.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -122,7 +121,8 @@ void BM_SearchOne(benchmark::State& state) {
     sagasu(*s, *in, ks[i]);
     kensa += s->kensa;
   }
-  state.counters["cand_per_s"] = benchmark::Counter(static_cast<double>(kensa), benchmark::Counter::kIsRate);
+  state.counters["cand_per_s"] =
+      benchmark::Counter(static_cast<double>(kensa), benchmark::Counter::kIsRate);
   state.counters["cand"] = static_cast<double>(s->kensa);
 }
 BENCHMARK(BM_SearchOne)->DenseRange(0, 39)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();

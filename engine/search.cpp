@@ -255,7 +255,7 @@ void Search::kouhosirabeN() {
         // O's pieces standing where they attack s; the last match wins.
         // Squares from which an O piece reaches s, written from M's side:
         // O's piece at s + F*x moves by -F*x.
-        const int32_t f1 = p.aru[s + F];                  // in front of s
+        const int32_t f1 = p.aru[s + F];                               // in front of s
         const int32_t fl = p.aru[s + F + 10], fr = p.aru[s + F - 10];  // front diagonals
         const int32_t sl = p.aru[s + 10], sr = p.aru[s - 10];          // sides
         const int32_t b1 = p.aru[s - F];                               // behind
@@ -272,7 +272,8 @@ void Search::kouhosirabeN() {
         if (kin(o + NK)) k = v - komaten[100 + KE] + 10;
         if (kin(o + NY)) k = v - komaten[100 + KY] + 10;
         // Seen from side 1's piece on 11 the second knight square is cell -1.
-        if (p.aru[s + 2 * F + 10] == o + KE || (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
+        if (p.aru[s + 2 * F + 10] == o + KE ||
+            (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
           k = v - komaten[100 + KE];
         for (int x = s + F;; x += F) {
           const int32_t e = p.aru[x];
@@ -464,8 +465,7 @@ bool Search::iku(int32_t moto, int32_t saki) {
       naru = 1;
     } else {
       if constexpr (Leaf) {
-        if ((kd == KI || kd == GI || kd == KE || kd == KY || minorPromoted(kd)) && !toru &&
-            !nerawa)
+        if ((kd == KI || kd == GI || kd == KE || kd == KY || minorPromoted(kd)) && !toru && !nerawa)
           return false;
         if (!toru && q.aru[saki + 1] == 100 + FU) return false;
       }
@@ -535,8 +535,8 @@ bool Search::generate() {
       bool stop = false;
       switch (c % 100) {
         case OU:
-          stop = step(-11) || step(-10) || step(-9) || step(1) || step(11) || step(10) ||
-                 step(9) || step(-1);
+          stop = step(-11) || step(-10) || step(-9) || step(1) || step(11) || step(10) || step(9) ||
+                 step(-1);
           break;
         case RY:
           stop = step(-11) || step(-9) || step(11) || step(9);
@@ -781,7 +781,8 @@ void Search::ply() {
     if constexpr (N >= 5) {
       // The list is sorted: once a static score is already refuted, all are.
       bool futile = false;
-      for (int j = N - 2; j >= 1; j -= 2) futile = futile || better<N + 1>(p.kten[ban], t_[j].saikou);
+      for (int j = N - 2; j >= 1; j -= 2)
+        futile = futile || better<N + 1>(p.kten[ban], t_[j].saikou);
       if (futile) break;
     }
     int same = 0;

@@ -47,8 +47,8 @@ class Search {
   std::string sennkei;               // after the root loop
 
   // Counters of the last ai1 (or of the plies run by hand).
-  int64_t kensa = 0;  // examined candidates
-  int64_t nodes = 0;  // ply procedures entered (ai2.., tui.., leaf scans)
+  int64_t kensa = 0;                     // examined candidates
+  int64_t nodes = 0;                     // ply procedures entered (ai2.., tui.., leaf scans)
   std::array<int64_t, 10> nodesAt{};     // per ply
   std::array<int64_t, 10> searchedAt{};  // candidates searched per ply
   std::array<int64_t, 10> yomiHits{};    // snapshot hits per ply 3..6
@@ -104,9 +104,9 @@ class Search {
   std::array<int32_t, 4> bookMoto_{};
   std::array<int32_t, 4> bookSaki_{};
   std::array<std::string, 4> bookMei_{};
-  int32_t bookDeep_ = 0;  // bonus of the ply-1 move being searched
+  int32_t bookDeep_ = 0;               // bonus of the ply-1 move being searched
   std::array<int32_t, 10> passAnc_{};  // pass terms of the ancestors, per ply
-  bool rootOute_ = false;  // side 2's king attacked in the actual position
+  bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;
   YomiKey key_{};
 };

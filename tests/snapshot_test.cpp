@@ -1,10 +1,10 @@
 // The snapshot tables of plies 3..6: exact positions with a stored value,
 // append-only with fixed capacities, one table per ply.
+#include "engine/snapshot.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
-
-#include "engine/snapshot.h"
 
 namespace syougi {
 namespace {
