@@ -33,7 +33,9 @@ struct ZyousekiKouho {
 class Zyouseki {
  public:
   // Loads the book file (yomikomu); a missing or unreadable file is an empty
-  // book, and reading stops at the first malformed record.
+  // book, and reading stops at the first malformed record. A record whose
+  // move or codes do not fit the board is skipped (it still counts toward
+  // the 1001 read).
   void yomikomu(const std::string& path);
   // Clears and refills `kouho` for the position: loads `path`, scores every
   // record, offers the scores above 0.
