@@ -535,6 +535,32 @@ TEST(JosekiGen, RefusesAnyFaultWithTheLineAndTheMove) {
   }
 }
 
+TEST(JosekiGen, RefusesMateByAPawnDrop) {
+  // The second player's king in the corner at 11; the first player's gold on
+  // 32 covers 21 and 22, a knight on 24 guards 12.
+  Ban b;
+  b.fill(SOTO);
+  for (int q = 11; q <= 99; ++q)
+    if (q % 10 != 0) b[q] = 0;
+  b[11] = 201;
+  b[59] = 101;
+  b[32] = 104;
+  b[24] = 106;
+  Mochi bll{};
+  bll[18] = 1;
+  Te te{};
+  std::string why;
+  Ban tried = b;
+  Mochi triedll = bll;
+  EXPECT_FALSE(josekigen::play(tried, triedll, 1, "+0012FU", te, why));
+  EXPECT_EQ(why, "pawn drop mate");
+  // Without the knight the king takes the pawn: a plain check.
+  b[24] = 0;
+  EXPECT_TRUE(josekigen::play(b, bll, 1, "+0012FU", te, why)) << why;
+  EXPECT_EQ(b[12], 108);
+  EXPECT_EQ(bll[18], 0);
+}
+
 TEST(JosekiGen, PawnMustPromoteOnTheLastRank) {
   // Each side's edge pawn walks up its file, taking pawns, to the last rank.
   const std::string walk =
