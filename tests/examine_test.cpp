@@ -298,6 +298,62 @@ TEST_F(Examine, RookEnteringTheZoneIsListedOnlyPromoted) {
   EXPECT_EQ(mitukeru(p, 36, 145), -1);
 }
 
+TEST_F(Examine, LanceOnAnEdgeFileMovesAtPly1OnlyWithTheKingOnTheFarSide) {
+  b[13] = 207;
+  b[97] = 207;
+  b[89] = 101;
+  b[41] = 201;  // on files 1..5, not 5..9
+  s->prepare(nyuuryoku(b, h));
+  s->kouhoList<1>();
+  EXPECT_EQ(mitukeru((*t)[1], 13, 14), -1);
+  EXPECT_GE(mitukeru((*t)[1], 13, 17), 0);   // ends on rank 7
+  EXPECT_GE(mitukeru((*t)[1], 97, 198), 0);  // file 9 with the king on files 1..5
+  EXPECT_EQ(mitukeru((*t)[1], 97, 98), -1);  // rank 8: promoted only
+
+  b[41] = 0;
+  b[51] = 201;  // file 5 counts for both edges
+  s->prepare(nyuuryoku(b, h));
+  s->kouhoList<1>();
+  EXPECT_GE(mitukeru((*t)[1], 13, 14), 0);
+  EXPECT_GE(mitukeru((*t)[1], 13, 17), 0);  // ends in the zone: both ways
+  EXPECT_GE(mitukeru((*t)[1], 13, 117), 0);
+}
+
+TEST_F(Examine, QuietPawnPushFromAnEdgeFileIsSkippedFromPly3) {
+  b[51] = 201;
+  b[93] = 208;
+  b[53] = 208;
+  b[13] = 208;
+  b[15] = 108;  // something beyond 14
+  b[59] = 101;
+  b[97] = 108;
+  s->prepare(nyuuryoku(b, h));
+  s->kouhoList<1>();
+  EXPECT_GE(mitukeru((*t)[1], 93, 94), 0);  // no such rule at ply 1
+  tesuji(*t, 1, 51, 41, -32000);
+  tesuji(*t, 2, 59, 58, 32000);
+  s->kouhoList<3>();
+  EXPECT_EQ(mitukeru((*t)[3], 93, 94), -1);
+  EXPECT_GE(mitukeru((*t)[3], 53, 54), 0);
+  EXPECT_GE(mitukeru((*t)[3], 13, 14), 0);
+}
+
+TEST_F(Examine, KnightIntoRank7PromotesBothWaysAtPly1AndOnlyPromotedAtPly3) {
+  b[51] = 201;
+  b[35] = 206;
+  b[59] = 101;
+  b[97] = 108;
+  s->prepare(nyuuryoku(b, h));
+  s->kouhoList<1>();
+  EXPECT_GE(mitukeru((*t)[1], 35, 47), 0);
+  EXPECT_GE(mitukeru((*t)[1], 35, 147), 0);
+  tesuji(*t, 1, 51, 41, -32000);
+  tesuji(*t, 2, 97, 96, 32000);
+  s->kouhoList<3>();
+  EXPECT_EQ(mitukeru((*t)[3], 35, 47), -1);
+  EXPECT_GE(mitukeru((*t)[3], 35, 147), 0);
+}
+
 TEST_F(Examine, EqualScoresKeepTheEarlierExaminedFirst) {
   // A position symmetric about file 5: 33-34 and 73-74 score the same.
   b[51] = 201;
