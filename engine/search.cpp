@@ -159,6 +159,7 @@ void Search::narabekae() {
   Ply& p = t_[N];
   constexpr int W = kRow[N].width;
   const int16_t v = static_cast<int16_t>(p.ten);
+  if (!better<N>(v, p.kten[W - 1])) return;  // not better than the last slot
   for (int i = 0; i < W; ++i) {
     if (!better<N>(v, p.kten[i])) continue;
     for (int j = W - 1; j > i; --j) {
@@ -242,8 +243,9 @@ void Search::kouhosirabeN() {
     const bool toru = p.saki != 0 && q.aru[to] != 0;
     int16_t kiken = 0;
     for (int s = 11; s <= 99; ++s) {
+      if (aO[s] == 0) continue;
       const int32_t c = p.aru[s];
-      if (c / 100 != M || aO[s] == 0) continue;
+      if (c / 100 != M) continue;
       const int kd = c % 100;
       const bool oogoma = kd == OU || kd == HI || kd == KA || kd == RY || kd == UM;
       if (!oogoma && w[s] <= 19) continue;
