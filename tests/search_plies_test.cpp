@@ -240,6 +240,19 @@ TEST_F(Plies, QuietLineEndsInTheLeafScanAtPly7) {
   EXPECT_EQ(s->yomiStores[6], 0);
 }
 
+TEST_F(Plies, NoLegalMoveLeavesNoMoveAndMinus32000) {
+  b[11] = 201;
+  b[12] = 104;  // defended by the pawn on 13; covers 21 and 22
+  b[13] = 108;
+  b[99] = 101;
+  s->ai1(nyuuryoku(b, h));
+  EXPECT_EQ(s->moto, 0);
+  EXPECT_EQ(s->saki, 0);
+  EXPECT_EQ(s->saikou1, -32000);
+  EXPECT_EQ(s->ko[0], "0-0/-32000");
+  EXPECT_EQ(s->nodes, 0);
+}
+
 class Yomi4 : public Plies {
  protected:
   // Side 2 plays `a` at ply 1 and `c` at ply 3; side 1 plays 17-16 between.
