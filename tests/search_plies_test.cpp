@@ -3,6 +3,7 @@
 // above the ply under test is played into the ply table by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -251,6 +252,54 @@ TEST_F(Plies, NoLegalMoveLeavesNoMoveAndMinus32000) {
   EXPECT_EQ(s->saikou1, -32000);
   EXPECT_EQ(s->ko[0], "0-0/-32000");
   EXPECT_EQ(s->nodes, 0);
+}
+
+TEST_F(Plies, LeafChargesFourThirdsOfTheThreat) {
+  b[51] = 201;
+  b[45] = 203;  // undefended, attacked by the pawn on 46: 285 at stake
+  b[46] = 108;
+  b[59] = 101;
+  s->prepare(nyuuryoku(b, h));
+  tesuji(*t, 1, 51, 41, -32000);
+  tesuji(*t, 2, 59, 58, -32000);
+  tesuji(*t, 3, 41, 51, -30000);
+  tesuji(*t, 4, 58, 59, -32000);
+  tesuji(*t, 5, 51, 41, -29000);
+  tesuji(*t, 6, 59, 58, -32000);
+  s->leaf<7>();
+  const int32_t expected = seiteki((*t)[6].aru, (*t)[6].arull, s->basyo()) - 4 * 285 / 3 + 30;
+  EXPECT_EQ((*t)[7].saikou, static_cast<int16_t>(expected));
+}
+
+TEST_F(Plies, BookMoveBeingSearchedSetsTheStrategy) {
+  heiya();
+  SearchInput in = nyuuryoku(b, h);
+  in.zyouseki.moto = {13, 93, 0, 0};
+  in.zyouseki.saki = {14, 94, 0, 0};
+  in.zyouseki.ten = {45, 44, 0, 0};
+  in.zyouseki.mei = {"yagmi", "ibimi", "", ""};
+  s->ai1(in);
+  const Ply& p = (*t)[1];
+  int i = -1;
+  int j = -1;
+  for (int k = 0; k <= 25; ++k) {
+    if (p.kmoto[k] == 13 && p.ksaki[k] == 14) i = k;
+    if (p.kmoto[k] == 93 && p.ksaki[k] == 94) j = k;
+  }
+  ASSERT_GE(i, 0);
+  ASSERT_GE(j, 0);
+  ASSERT_LE(std::max(i, j), 12);
+  // Both were searched (the label says so); the later one names the strategy.
+  EXPECT_NE(s->ko[i].find('>'), std::string::npos);
+  EXPECT_NE(s->ko[j].find('>'), std::string::npos);
+  EXPECT_EQ(s->sennkei, i > j ? "yagmi" : "ibimi");
+  // The label shows the slot as listed, then the searched value.
+  const std::string head = "13-14/" + std::to_string(p.kten[i]) + ">";
+  EXPECT_EQ(s->ko[i].substr(0, head.size()), head);
+
+  // Without book moves the strategy stays as it came in.
+  s->ai1(nyuuryoku(b, h));
+  EXPECT_EQ(s->sennkei, "mitei");
 }
 
 class Yomi4 : public Plies {
