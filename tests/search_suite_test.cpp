@@ -115,6 +115,59 @@ TEST(SearchSuite, ChosenMoveIsLegalOnEveryPosition) {
   }
 }
 
+// Every move the examination lists at ply 1 (side 2) and at ply 2 (side 1,
+// after the first listed ply-1 move) is a legal move of that position.
+TEST(SearchSuite, EveryListedCandidateIsLegal) {
+  const auto ks = suite();
+  auto t = std::make_unique<PlyTable>();
+  auto s = std::make_unique<Search>(*t);
+  static Te te[1024];
+  for (size_t i = 0; i < ks.size(); ++i) {
+    auto in = std::make_unique<SearchInput>();
+    in->aru = ks[i].aru;
+    in->arull = ks[i].arull;
+    torisirabe(in->aru, in->toripl1, in->toripl2, in->oupl1, in->oupl2);
+    in->basyo.teban = ks[i].teban;
+    basyosirabe(in->basyo, in->aru, in->arull, ks[i].tesuu, in->oupl1, in->oupl2, in->toripl1,
+                in->toripl2);
+    s->prepare(*in);
+    s->kouhoList<1>();
+    Ply& p1 = (*t)[1];
+    ASSERT_NE(p1.kmoto[0], 0) << "position " << i;
+    for (int k = 0; k < kListMax && p1.kmoto[k] != 0; ++k)
+      EXPECT_TRUE(gouhou(ks[i].aru, ks[i].arull, p1.kmoto[k], p1.ksaki[k]))
+          << "position " << i << ": " << p1.kmoto[k] << "-" << p1.ksaki[k];
+
+    // Play the first candidate as the search would and list the replies.
+    const int32_t moto = p1.kmoto[0];
+    const int32_t saki = p1.ksaki[0];
+    p1.aru = ks[i].aru;
+    p1.arull = ks[i].arull;
+    if (moto > 100) {
+      p1.aru[saki] = moto;
+      --p1.arull[20 + moto % 100];
+    } else {
+      const int to = saki % 100;
+      if (p1.aru[to] != 0 && p1.aru[to] % 100 != OU) ++p1.arull[20 + p1.aru[to] % 100 % 10];
+      p1.aru[to] = saki > 100 ? p1.aru[moto] + 10 : p1.aru[moto];
+      p1.aru[moto] = 0;
+    }
+    torisirabe(p1.aru, p1.toripl1, p1.toripl2, p1.oupl1, p1.oupl2);
+    p1.ban = 0;
+    s->kouhoList<2>();
+    const int n = gouhousyu(p1.aru, p1.arull, te, 1024);
+    const Ply& p2 = (*t)[2];
+    for (int k = 0; k < kListMax; ++k) {
+      if (p2.kmoto[k] == 0) continue;  // the pass and empty slots
+      const Te m{p2.kmoto[k], p2.ksaki[k] % 100, p2.ksaki[k] > 100};
+      bool found = false;
+      for (int j = 0; j < n && j < 1024; ++j)
+        found = found || (te[j].moto == m.moto && te[j].saki == m.saki && te[j].naru == m.naru);
+      EXPECT_TRUE(found) << "position " << i << " reply " << p2.kmoto[k] << "-" << p2.ksaki[k];
+    }
+  }
+}
+
 // Random legal play from the start; at some of side 2's turns the search
 // chooses and its move must be legal (its king not left attacked).
 TEST(SearchSuite, ChosenMoveIsLegalAfterRandomPlay) {
