@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-serialport-dev libgl-dev fonts-noto-cjk \
-  xvfb xauth socat
+  xvfb xauth socat xdotool
 
 .PHONY: all setup configure build run test bench match clean
 
