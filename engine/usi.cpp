@@ -98,38 +98,6 @@ uint32_t tokeiSeed() {
       std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }
 
-// Counters the computer may report with its move (examined candidates, nodes,
-// whether the mate search chose it); shown when its result carries them.
-template <class R>
-void kazuKaku(const R& r, std::ostream& out) {
-  if constexpr (requires { r.nodes; }) out << " nodes " << r.nodes;
-}
-template <class R>
-void kouhoKaku(const R& r, std::ostream& out) {
-  if constexpr (requires { r.kensa; }) out << " string candidates " << r.kensa;
-}
-template <class R>
-bool tumeKa(const R& r) {
-  if constexpr (requires { r.tume; }) {
-    return r.tume;
-  } else {
-    // A mating line scores 32000 less 500 per ply after the first; nothing else
-    // comes that close.
-    return r.saikou1 >= 27000;
-  }
-}
-
-// Tells the computer the book file when it can be told; false otherwise.
-template <class C>
-bool honSettei(C& c, const std::string& path) {
-  if constexpr (requires { c.setBookPath(path); }) {
-    c.setBookPath(path);
-    return true;
-  } else {
-    return false;
-  }
-}
-
 }  // namespace
 
 void hirate(Kyokumen& k) {
@@ -502,8 +470,7 @@ void UsiEngine::setoption(const std::string& rest, std::ostream& out) {
     seed_ = value;
   } else if (w[1] == "BookFile") {
     bookFile_ = value.empty() ? "joseki.lis" : value;
-    if ((!com_ || !honSettei(*com_, bookFile_)) && bookFile_ != "joseki.lis")
-      out << "info string BookFile: this build reads joseki.lis from the working directory\n";
+    if (com_) com_->setBookPath(bookFile_);
   } else if (w[1] != "USI_Hash" && w[1] != "USI_Ponder") {
     // Those two every GUI sends; the search has a fixed size and never ponders.
     out << "info string unknown option " << w[1] << "\n";
@@ -582,15 +549,15 @@ void UsiEngine::go(const std::string& rest, std::ostream& out) {
                       std::chrono::steady_clock::now() - t0)
                       .count();
 
-  out << "info time " << ms;
-  kazuKaku(r, out);
-  if (tumeKa(r)) {
+  out << "info time " << ms << " nodes " << r.nodes;
+  if (r.tume) {
+    // A mate given by the checking move of ply N scores 32000 less 500 per
+    // ply after the first.
     out << " score mate " << (32000 - r.saikou1) / 500 + 1;
   } else {
     out << " score cp " << r.saikou1;
   }
-  kouhoKaku(r, out);
-  out << "\n";
+  out << " string candidates " << r.kensa << (r.book ? " book" : "") << "\n";
   if (!r.sennkei.empty()) out << "info string strategy " << r.sennkei << " stage " << r.teban << "\n";
 
   if (r.saikou1 < -30000) {

@@ -17,6 +17,7 @@ namespace {
 class FakeCom : public Computer {
  public:
   void youi(uint32_t seed) override { seeds.push_back(seed); }
+  void setBookPath(const std::string& path) override { book = path; }
   ComKekka erabu(const Game& g) override {
     ++calls;
     last = std::make_unique<Game>(g);
@@ -24,6 +25,7 @@ class FakeCom : public Computer {
   }
   ComKekka next;
   std::vector<uint32_t> seeds;
+  std::string book;
   int calls = 0;
   std::unique_ptr<Game> last;
 };
@@ -233,12 +235,32 @@ TEST(UsiGo, StrategyAndStageAreShown) {
   EXPECT_NE(out.find("info string strategy ibimi stage 2\n"), std::string::npos) << out;
 }
 
-TEST(UsiGo, MateValueIsReportedAsMateInPlies) {
+TEST(UsiGo, InfoLineCarriesTheCounts) {
+  Usi u;
+  u.com->next = kekka(33, 34, -45);
+  u.com->next.nodes = 1234;
+  u.com->next.kensa = 56;
+  const std::string out = u.send("position startpos moves 7g7f\ngo\n");
+  const size_t at = out.find(" nodes ");
+  ASSERT_NE(at, std::string::npos) << out;
+  EXPECT_EQ(out.substr(at, out.find('\n', at) - at),
+            " nodes 1234 score cp -45 string candidates 56");
+}
+
+TEST(UsiGo, MateSearchMoveIsReportedAsMateInPlies) {
   Usi u;
   // 31000 is a mate given by the checking move of ply 3.
   u.com->next = kekka(33, 34, 31000);
-  const std::string out = u.send("position startpos moves 7g7f\ngo\n");
-  EXPECT_NE(out.find("score mate 3"), std::string::npos) << out;
+  u.com->next.tume = true;
+  std::string out = u.send("position startpos moves 7g7f\ngo\n");
+  EXPECT_NE(out.find(" score mate 3 "), std::string::npos) << out;
+  u.com->next.saikou1 = 32000;
+  out = u.send("go\n");
+  EXPECT_NE(out.find(" score mate 1 "), std::string::npos) << out;
+  // The same value from the main search is a plain score.
+  u.com->next.tume = false;
+  out = u.send("go\n");
+  EXPECT_NE(out.find(" score cp 32000 "), std::string::npos) << out;
 }
 
 TEST(UsiGo, IllegalComputerMoveIsNotPlayed) {
@@ -279,6 +301,14 @@ TEST(UsiGame, UsinewgameSetsUpWithTheSeedAndGoKeepsTheState) {
   u.send("usinewgame\n");
   EXPECT_EQ(u.com->seeds.size(), 2u);
   EXPECT_EQ(u.com->seeds[1], 42u);
+}
+
+TEST(UsiGame, BookFileOptionReachesTheComputer) {
+  Usi u;
+  EXPECT_EQ(u.send("setoption name BookFile value /tmp/other book.lis\n"), "");
+  EXPECT_EQ(u.com->book, "/tmp/other book.lis");
+  u.send("setoption name BookFile value\n");
+  EXPECT_EQ(u.com->book, "joseki.lis");
 }
 
 TEST(UsiGame, FirstGoWithoutUsinewgameSetsUpOnce) {
