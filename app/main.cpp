@@ -1,12 +1,31 @@
 #include <QApplication>
+#include <QStringList>
+#include <cstdio>
 
 #include "engine/sikou.h"
+#include "link/termios_port.h"
+#include "window/qt/soujuu.h"
 #include "window/qt/syougiwindow.h"
 
+// syougi [--port DEVICE] [--drive]
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  std::string device = syougi::TermiosPort::kPort1;
+  bool drive = false;
+  const QStringList args = app.arguments();
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    if (args[i] == "--port" && i + 1 < args.size()) {
+      device = args[++i].toStdString();
+    } else if (args[i] == "--drive") {
+      drive = true;
+    } else {
+      std::fprintf(stderr, "usage: syougi [--port DEVICE] [--drive]\n");
+      return 2;
+    }
+  }
   std::unique_ptr<syougi::Computer> computer = syougi::makeComputer();
-  syougi::SyougiWindow w(computer.get());
+  syougi::SyougiWindow w(computer.get(), nullptr, device);
+  if (drive) new syougi::Soujuu(w, 0, stdout);
   w.show();
   return app.exec();
 }

@@ -36,6 +36,8 @@ class FakeGamen : public Gamen {
   std::vector<std::string> msgs;       // OK message boxes
   std::vector<std::string> questions;  // Yes/No message boxes
   std::deque<bool> answers;            // answers to the next questions
+  std::vector<std::string> okCancels;  // "title|text" of OK/Cancel boxes
+  std::deque<bool> okAnswers;          // true OK, false Cancel; OK when empty
   bool defaultAnswer = true;
   int beeps = 0;
   int timer = 0;
@@ -62,6 +64,14 @@ class FakeGamen : public Gamen {
     answers.pop_front();
     return a;
   }
+  bool okCancel(const std::string& s, const std::string& title) override {
+    okCancels.push_back(title + "|" + s);
+    if (okAnswers.empty()) return true;
+    const bool a = okAnswers.front();
+    okAnswers.pop_front();
+    return a;
+  }
+  std::string yomu(const std::string& name) override { return texts[name]; }
   void beep() override { ++beeps; }
   void taimaa(int ms) override {
     timer = ms;

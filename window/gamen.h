@@ -27,11 +27,15 @@ class Gamen {
   virtual void kaisi(bool visible) = 0;
   // Enabled state of a menu item, by name ("touryou", "saisei", ...).
   virtual void menu(const std::string& name, bool enabled) = 0;
+  // Text the user typed into a text box, by name ("OutMsg").
+  virtual std::string yomu(const std::string& name) = 0;
   // Visibility of another control, by name ("Command1", ...).
   virtual void miseru(const std::string& name, bool visible) = 0;
   // Modal message boxes titled "ヌバタ".
   virtual void msgbox(const std::string& s) = 0;
   virtual bool hai(const std::string& s) = 0;  // Yes/No; true for Yes
+  // Modal OK/Cancel box with a title of its own; true for OK.
+  virtual bool okCancel(const std::string& s, const std::string& title) = 0;
   virtual void beep() = 0;
   // Interval of timer `t` in ms; 0 switches it off.
   virtual void taimaa(int ms) = 0;

@@ -171,16 +171,34 @@ void Syougi::e_MouseDown(int i) {
     if (c == 106 && rank == 2) g.aru[s] = 116;
   };
   if (!drop) {
+    // A received move names the piece after it; a name that is neither the
+    // moving piece nor its promotion (inside the zone) is a wrong move.
+    int32_t nakama = 0;
+    if (gamen_.zidou() && zyusinmsg.size() >= 7) {
+      const int32_t c = g.aru[s];
+      const int32_t k = kindOfRecordName(zyusinmsg.c_str() + 5);
+      const bool nareru = c - 10 < 100 && c != 101 && c != 104 && (rank <= 3 || rankOf(s) <= 3);
+      if (k != 0 && k == kindOf(c))
+        nakama = c;
+      else if (k != 0 && nareru && k == kindOf(c) + 10)
+        nakama = c + 10;
+      if (nakama == 0) {
+        gamen_.sennKakusu(Senn::senn1);
+        gamen_.sennKakusu(Senn::senn11);
+        g.zyoutai = 1;
+        gamen_.beep();
+        return;
+      }
+    }
     kyouseiNari();
     if (!gamen_.zidou()) {
       const int32_t c = g.aru[s];
       if (c - 10 < 100 && c != 101 && c != 104 && (rank <= 3 || rankOf(s) <= 3) &&
           gamen_.hai("成りますか？"))
         g.aru[s] = c + 10;
-    } else if (zyusinmsg.size() >= 7) {
-      const int32_t k = kindOfRecordName(zyusinmsg.c_str() + 5);
-      if (k != 0 && k != OU) g.aru[s] = 100 + k;
-      // A received name must not leave a piece where it can never move.
+    } else if (nakama != 0) {
+      g.aru[s] = nakama;
+      // An unpromoted name must not leave a piece where it can never move.
       kyouseiNari();
     }
   }

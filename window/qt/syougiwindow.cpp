@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTime>
 
 namespace syougi {
@@ -128,14 +129,55 @@ QFrame* waku(QWidget* parent, const char* name, const QColor& c) {
 
 }  // namespace
 
-SyougiWindow::SyougiWindow(Computer* computer, QWidget* parent)
-    : QMainWindow(parent), flow_(*this, computer) {
+SyougiWindow::SyougiWindow(Computer* computer, QWidget* parent, const std::string& device)
+    : QMainWindow(parent), flow_(*this, computer), port_(device) {
   tokei = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
   for (int c = 0; c <= 218; ++c) koma_[c] = komaGazou(c);
+  tusin_ = std::make_unique<SyougiTusin>(*this, flow_, port_);
+  tusin_->kansi = [this](int fd) { kansi(fd); };
   tukuru();
   t.setSingleShot(true);
   connect(&t, &QTimer::timeout, this, [this] { flow_.t_Timer(); });
+  poll_.setInterval(100);
+  connect(&poll_, &QTimer::timeout, this, [this] { portEvents(); });
+  Tusin& l = tusin_->tusin;
+  connect(Command1, &QPushButton::clicked, this, [&l] { l.Command1_Click(); });
+  connect(Command2[0], &QPushButton::clicked, this, [&l] { l.Command2_Click(0); });
+  connect(Command2[1], &QPushButton::clicked, this, [&l] { l.Command2_Click(1); });
+  connect(Command3, &QPushButton::clicked, this, [&l] { l.Command3_Click(); });
+  connect(Command4, &QPushButton::clicked, this, [&l] { l.Command4_Click(); });
   flow_.Form_Load();
+}
+
+SyougiWindow::~SyougiWindow() {
+  poll_.stop();
+  delete notifier_.data();
+}
+
+void SyougiWindow::kansi(int fd) {
+  if (notifier_) {
+    // May be called from inside the notifier's own signal.
+    notifier_->setEnabled(false);
+    notifier_->deleteLater();
+    notifier_ = nullptr;
+  }
+  poll_.stop();
+  if (fd < 0) return;
+  notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(notifier_.data(), &QSocketNotifier::activated, this, [this] { portEvents(); });
+  poll_.start();
+}
+
+void SyougiWindow::portEvents() {
+  // A dialog opened by the handler spins the event loop; the descriptor
+  // stays readable meanwhile and must not fire again and again.
+  if (hanteiTyuu_) return;
+  hanteiTyuu_ = true;
+  QPointer<QSocketNotifier> n = notifier_;
+  if (n) n->setEnabled(false);
+  tusin_->tusin.portEvents();
+  if (n && n == notifier_) n->setEnabled(true);
+  hanteiTyuu_ = false;
 }
 
 void SyougiWindow::tukuru() {
@@ -417,6 +459,20 @@ bool SyougiWindow::hai(const std::string& s) {
   QMessageBox b(QMessageBox::Question, kTitle, QString::fromStdString(s),
                 QMessageBox::Yes | QMessageBox::No, this);
   return b.exec() == QMessageBox::Yes;
+}
+
+bool SyougiWindow::okCancel(const std::string& s, const std::string& title) {
+  QMessageBox b(QMessageBox::Warning, QString::fromStdString(title), QString::fromStdString(s),
+                QMessageBox::Ok | QMessageBox::Cancel, this);
+  return b.exec() == QMessageBox::Ok;
+}
+
+std::string SyougiWindow::yomu(const std::string& name) {
+  auto it = texts_.find(name);
+  if (it == texts_.end()) return {};
+  if (auto* b = qobject_cast<QLineEdit*>(it->second)) return b->text().toStdString();
+  if (auto* l = qobject_cast<QLabel*>(it->second)) return l->text().toStdString();
+  return {};
 }
 
 void SyougiWindow::beep() { QApplication::beep(); }

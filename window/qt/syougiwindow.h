@@ -5,15 +5,19 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "engine/computer.h"
+#include "link/termios_port.h"
 #include "window/gamen.h"
 #include "window/syougi.h"
+#include "window/tusinsyougi.h"
 
 class QAction;
 class QCheckBox;
@@ -21,6 +25,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSocketNotifier;
 
 namespace syougi {
 
@@ -29,9 +34,13 @@ QPixmap komaGazou(int32_t code);
 
 class SyougiWindow : public QMainWindow, public Gamen {
  public:
-  explicit SyougiWindow(Computer* computer, QWidget* parent = nullptr);
+  // `device` is the serial device of port 1.
+  explicit SyougiWindow(Computer* computer, QWidget* parent = nullptr,
+                        const std::string& device = TermiosPort::kPort1);
+  ~SyougiWindow() override;
 
   Syougi& flow() { return flow_; }
+  SyougiTusin& link() { return *tusin_; }
   // Time of day in seconds; tests may replace it.
   std::function<double()> tokei;
 
@@ -56,6 +65,8 @@ class SyougiWindow : public QMainWindow, public Gamen {
   void miseru(const std::string& name, bool visible) override;
   void msgbox(const std::string& s) override;
   bool hai(const std::string& s) override;
+  bool okCancel(const std::string& s, const std::string& title) override;
+  std::string yomu(const std::string& name) override;
   void beep() override;
   void taimaa(int ms) override;
   double zikoku() override;
@@ -67,8 +78,17 @@ class SyougiWindow : public QMainWindow, public Gamen {
  private:
   void tukuru();
   QFrame* senn(Senn w);
+  void kansi(int fd);
+  void portEvents();
 
   Syougi flow_;
+  TermiosPort port_;
+  std::unique_ptr<SyougiTusin> tusin_;
+  // The port's descriptor turning readable, and a poll for line changes and
+  // errors, which do not make it readable.
+  QPointer<QSocketNotifier> notifier_;
+  QTimer poll_;
+  bool hanteiTyuu_ = false;  // the port's events are being handled
   std::array<QPixmap, 219> koma_{};
   std::map<int, QLabel*> e_;
   std::map<std::string, QWidget*> texts_;

@@ -1,0 +1,50 @@
+// Drives the window from a line protocol on a descriptor (stdin), only
+// through its controls, and reports every message box it shows. Used by
+// `syougi --drive` to run whole games from a test script.
+//
+// Commands, one per line; each answers one line "ok ..." or "error ...":
+//   click NAME        mouse click on the control, or triggers the menu item
+//   answer BUTTON     presses OK, Cancel, Yes or No in the open message box
+//   type NAME TEXT    replaces the text of a text box
+//   text NAME         "ok text NAME <text>"
+//   shown NAME        "ok shown NAME 1" when visible, else 0
+//   wait-idle         answers once the computer's timer is off and no box is open
+//   quit              closes the window
+// A shown message box prints "box <title>\t<text>" with line breaks as \n.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <cstdio>
+
+class QSocketNotifier;
+
+namespace syougi {
+
+class SyougiWindow;
+
+class Soujuu : public QObject {
+ public:
+  Soujuu(SyougiWindow& w, int inFd, std::FILE* out);
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* ev) override;
+
+ private:
+  void yomu();
+  void meirei(const QString& line);
+  void kaku(const QString& line);
+  bool click(const QString& name);
+  bool answer(const QString& button);
+  bool hima() const;
+
+  SyougiWindow& w_;
+  int in_;
+  std::FILE* out_;
+  QSocketNotifier* notifier_ = nullptr;
+  QByteArray buf_;
+  QTimer matu_;  // wait-idle
+};
+
+}  // namespace syougi
