@@ -245,7 +245,9 @@ TEST_F(Answers, AdjacentGoldOnlyCapturedFromPly4) {
   EXPECT_EQ(t[2].kmoto[0], 69);
   EXPECT_EQ(t[2].ksaki[0], 58);
 
-  kyoku(t[3], b, h);
+  Mochi h4{};
+  h4[14] = 1;  // a gold in hand cannot block an adjacent checker
+  kyoku(t[3], b, h4);
   tume.sirabe = 0;
   tume.tumeseisei<4>();
   EXPECT_EQ(t[3].kikenbasyo, 58);
@@ -308,4 +310,110 @@ TEST_F(Answers, LanceToRank2IsOnlyPromoted) {
   EXPECT_TRUE(aru(t[2], 40, 37, 132));
   EXPECT_FALSE(aru(t[2], 40, 37, 32));
   EXPECT_TRUE(aru(t[2], 40, 43, 32));  // the king takes too
+}
+
+TEST_F(Answers, AnsweringPlyStopsAtTheFirstEscape) {
+  // Gold drops 28, 18 and 29 against the cornered king; each is taken.
+  // After gold 29 the king could also step to 18, but Kx29 scores lower
+  // (-151 against -81), is searched first and already escapes.
+  b[19] = 101;
+  b[91] = 201;
+  h[24] = 1;
+  Kiki a1, a2;
+  int32_t o1 = 0, o2 = 0;
+  tumetorisirabe(b, a1, a2, o1, o2);
+  tume.tumeai1(b, h, o1, o2);
+  EXPECT_EQ(tume.saikou1, 10000);
+  EXPECT_EQ(tume.moto, 0);
+  // Plies entered: 1, then per drop ply 2 and ply 3 once.
+  EXPECT_EQ(tume.kyokumen, 7u);
+  // Ply 1: three drops, three king steps; each ply 2: three king steps;
+  // each ply 3: three king steps.
+  EXPECT_EQ(tume.sirabe, 6u + 9u + 9u);
+}
+
+TEST_F(CheckingMoves, OrderingScoresWorkedByHand) {
+  b[55] = 101;
+  b[11] = 201;
+  h[22] = 1;
+  h[28] = 2;
+  ply1();
+  int16_t s52 = 0, s56 = 0;
+  bool f52 = false, f56 = false;
+  for (int i = 0; i < kazu(t[1], 40); ++i) {
+    if (t[1].kmoto[i] != 202) continue;
+    if (t[1].ksaki[i] == 52) s52 = t[1].kten[i], f52 = true;
+    if (t[1].ksaki[i] == 56) s56 = t[1].kten[i], f56 = true;
+  }
+  ASSERT_TRUE(f52);
+  ASSERT_TRUE(f56);
+  // Rook on 52: 54 (+30), 56 (+20), -50 twice, two pawns in hand (+25).
+  EXPECT_EQ(s52, -25);
+  // Rook on 56: 54 (+30), 66 and 46 (+20 each), -50 twice, pawns +25.
+  EXPECT_EQ(s56, -5);
+}
+
+TEST_F(Answers, AnswerScoresLowestFirst) {
+  b[59] = 101;
+  b[49] = 104;
+  b[51] = 202;
+  b[95] = 203;
+  b[99] = 201;
+  h[14] = 1;
+  kyoku(t[1], b, h);
+  tume.tumeseisei<2>();
+  ASSERT_EQ(kazu(t[2], 40), 2);
+  // K-69: 59, 58, 68 attacked (+90), -50 twice, a gold in hand (-20).
+  EXPECT_EQ(t[2].ksaki[0], 69);
+  EXPECT_EQ(t[2].kten[0], -30);
+  // K-48: 58, 57 (+60), 59 (+20), -50 (37), -31 (47), gold -20.
+  EXPECT_EQ(t[2].ksaki[1], 48);
+  EXPECT_EQ(t[2].kten[1], -21);
+}
+
+TEST_F(Answers, KnightCheckerIsIdentifiedAndMayBeTaken) {
+  b[59] = 101;
+  b[68] = 104;  // takes on 67
+  b[67] = 206;  // checks 59 from K+8
+  b[99] = 201;
+  kyoku(t[3], b, h);
+  tume.tumeseisei<4>();
+  EXPECT_EQ(t[3].kikenbasyo, 67);
+  EXPECT_TRUE(aru(t[4], 40, 68, 67));
+
+  Ban b2 = emptyBoard();
+  b2[59] = 101;
+  b2[48] = 104;  // takes on 47
+  b2[47] = 206;  // checks 59 from K-12
+  b2[99] = 201;
+  kyoku(t[3], b2, h);
+  tume.tumeseisei<4>();
+  EXPECT_EQ(t[3].kikenbasyo, 47);
+  EXPECT_TRUE(aru(t[4], 40, 48, 47));
+}
+
+TEST_F(Answers, PawnDropKeepsOnePawnPerFile) {
+  b[59] = 101;
+  b[68] = 105;  // defends 79
+  b[77] = 108;  // a pawn already on file 7
+  b[99] = 202;  // checks along rank 9
+  b[11] = 201;
+  h[18] = 1;
+  kyoku(t[1], b, h);
+  tume.tumeseisei<2>();
+  EXPECT_TRUE(aru(t[2], 40, 108, 69));
+  EXPECT_FALSE(aru(t[2], 40, 108, 79));
+  EXPECT_FALSE(aru(t[2], 40, 108, 89));  // undefended
+}
+
+TEST_F(Answers, NoKnightDropOnRank2ButALance) {
+  b[13] = 101;
+  b[11] = 202;  // checks through 12
+  b[91] = 201;
+  h[16] = 1;
+  h[17] = 1;
+  kyoku(t[1], b, h);
+  tume.tumeseisei<2>();
+  EXPECT_TRUE(aru(t[2], 40, 107, 12));
+  EXPECT_FALSE(aru(t[2], 40, 106, 12));
 }
