@@ -24,7 +24,6 @@ void tukaikata() {
                "  --timeout SEC       longest wait for one move (300)\n"
                "  --byoyomi MS        byoyomi sent with go, for engines that use it (1000)\n"
                "  --gnushogi-depth N  GNU Shogi's search depth; 1 is its weakest (1)\n"
-               "  --gnushogi-random   let GNU Shogi vary its choices (its own random command)\n"
                "  --gnushogi-cmd CMD  how to start GNU Shogi (gnushogi, else /usr/games/gnushogi)\n"
                "  --seed1 N, --seed2 N  Seed option of engine 1 / 2, plus the game index\n"
                "  --out DIR           where the records go (match-out)\n";
@@ -74,7 +73,6 @@ int main(int argc, char** argv) {
 
   int games = 2, maxMoves = 256, timeoutSec = 300, byoyomi = 1000, depth = 1;
   std::string out = "match-out", gnuCmd;
-  bool gnuRandom = false;
   std::optional<uint32_t> seed[2];
   std::string cmd[2];
   int ncmd = 0;
@@ -110,8 +108,6 @@ int main(int argc, char** argv) {
       out = argv[++i];
     } else if (a == "--gnushogi-cmd" && i + 1 < argc) {
       gnuCmd = argv[++i];
-    } else if (a == "--gnushogi-random") {
-      gnuRandom = true;
     } else if (a == "-h" || a == "--help") {
       tukaikata();
       return 0;
@@ -136,7 +132,6 @@ int main(int argc, char** argv) {
       GnuShogiOptions o;
       o.command = gnuCmd;
       o.depth = depth;
-      o.random = gnuRandom;
       player[e] = makeGnuShogiPlayer(o);
     } else {
       UsiOptions o;

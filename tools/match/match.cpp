@@ -409,7 +409,6 @@ class GnuShogiPlayer : public Player {
     }
     p_.send("depth");
     p_.send(std::to_string(o_.depth));
-    if (o_.random) p_.send("random");
     return true;
   }
 

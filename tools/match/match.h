@@ -115,7 +115,6 @@ std::unique_ptr<Player> makeUsiPlayer(const UsiOptions& o);
 struct GnuShogiOptions {
   std::string command = "gnushogi";
   int depth = 1;  // search depth 1 is its weakest play
-  bool random = false;  // its own "random": slightly varied choices
   int startTimeoutMs = 30000;
 };
 std::unique_ptr<Player> makeGnuShogiPlayer(const GnuShogiOptions& o);
