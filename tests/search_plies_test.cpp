@@ -221,6 +221,7 @@ TEST_F(Plies, RecaptureAtPly2ExtendsThroughTui7AndTui8) {
   tesuji(*t, 5, 41, 51, -29000);
   s->ply<6>();
   EXPECT_GT(s->nodesAt[8], 0);
+  EXPECT_GT(s->nodesAt[9], 0);
   EXPECT_GT(s->yomiStores[6], 0);
 }
 
