@@ -511,11 +511,10 @@ void Tume::tumeiku() {
   if constexpr (kOute<N>) {
     if constexpr (kHayagiri<N>) {
       // Do not step onto the square the answer left when that answer added
-      // defence to it. A drop left no square.
+      // defence to it.
       const Ply& u = p_[N - 1];
-      const int32_t um = u.kmoto[u.ban];
-      if (moto < 100 && um < 100 && saki == um && u.toripl1[saki] > p_[N - 2].toripl1[saki])
-        return;
+      const int32_t um = u.kmoto[u.ban] % 100;
+      if (moto < 100 && saki == um && u.toripl1[saki] > p_[N - 2].toripl1[saki]) return;
     }
   } else {
     const Kiki& A1 = q.toripl1;
