@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -376,6 +377,44 @@ TEST(UsiOddInput, StandardOptionsOfGuisAreAcceptedQuietly) {
 TEST(UsiOddInput, EmptyLinesAreIgnored) {
   Usi u;
   EXPECT_EQ(u.send("\n\n   \nisready\n"), "readyok\n");
+}
+
+TEST(UsiOddInput, MutatedCommandsNeverBreakTheEngineOrItsPosition) {
+  const std::vector<std::string> base = {
+      "position startpos moves 7g7f 3c3d 8h2b+ 3a2b",
+      "position sfen lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1 moves 7g7f",
+      "position sfen 8k/9/7S1/9/9/9/9/9/K8 b G 1 moves G*1b",
+      "position sfen 4k4/9/9/9/9/9/9/9/4K4 w 2p 2 moves P*5e",
+      "setoption name Seed value 5",
+      "go"};
+  const std::string chars = "0123456789abcdefghiKRBGSNLPkrbgsnlp+*/- ";
+  std::mt19937 rng(12345);
+  Usi u;
+  u.com->next = kekka(0, 0, -32000);  // resigns, so "go" never needs a move
+  for (int i = 0; i < 600; ++i) {
+    std::string s = base[rng() % base.size()];
+    const int edits = static_cast<int>(rng() % 5);
+    for (int e = 0; e < edits && !s.empty(); ++e) {
+      const size_t at = rng() % s.size();
+      switch (rng() % 3) {
+        case 0: s.insert(s.begin() + static_cast<long>(at), chars[rng() % chars.size()]); break;
+        case 1: s.erase(at, 1); break;
+        default: s[at] = chars[rng() % chars.size()]; break;
+      }
+    }
+    ASSERT_EQ(lastLine(u.send(s + "\nisready\n")), "readyok") << s;
+    const Kyokumen& k = u.engine->kyokumen();
+    int ou1 = 0, ou2 = 0;
+    for (int q = 11; q <= 99; ++q) {
+      ou1 += k.aru[q] == 101;
+      ou2 += k.aru[q] == 201;
+    }
+    ASSERT_EQ(ou1, 1) << s;
+    ASSERT_EQ(ou2, 1) << s;
+    Kyokumen ura = k;
+    ura.gote = !k.gote;
+    ASSERT_FALSE(outeKa(ura)) << s;  // the side that just moved is never left in check
+  }
 }
 
 TEST(UsiOddInput, BadMoveLeavesThePreviousPositionNotAPartialOne) {
