@@ -753,5 +753,15 @@ template void Tume::tumeseisei<8>();
 template void Tume::tumeseisei<9>();
 template void Tume::tumeseisei<10>();
 template void Tume::tumeseisei<11>();
+template void Tume::saigen<1>();
+template void Tume::saigen<2>();
+template void Tume::saigen<3>();
+template void Tume::saigen<4>();
+template void Tume::saigen<5>();
+template void Tume::saigen<6>();
+template void Tume::saigen<7>();
+template void Tume::saigen<8>();
+template void Tume::saigen<9>();
+template void Tume::saigen<10>();
 
 }  // namespace syougi

@@ -48,6 +48,11 @@ class Tume {
 
   void kyokumenSet(const Ban& aru, const Mochi& arull, int32_t oupl1, int32_t oupl2);
 
+  // Re-makes ply N's candidate at index ban from ply N-1 and counts attacks,
+  // as the search does before it enters ply N+1.
+  template <int N>
+  void saigen();
+
  private:
   template <int N>
   void tumeai();
@@ -61,8 +66,6 @@ class Tume {
   void tumeiku();
   template <int N>
   void tumekouhosirabe();
-  template <int N>
-  void saigen();
   template <int N>
   void outeTe(int d);
   template <int N>

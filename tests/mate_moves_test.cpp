@@ -417,3 +417,67 @@ TEST_F(Answers, NoKnightDropOnRank2ButALance) {
   EXPECT_TRUE(aru(t[2], 40, 107, 12));
   EXPECT_FALSE(aru(t[2], 40, 106, 12));
 }
+
+TEST_F(Answers, Ply10RemakesTheBlockerAndThePawnDifferently) {
+  b[59] = 101;
+  b[46] = 105;
+  b[52] = 202;
+  b[99] = 201;
+  h[14] = 1;
+  h[18] = 1;
+  kyoku(t[9], b, h);
+  tume.tumeseisei<10>();
+  int ippan = -1, fu = -1;
+  for (int i = 0; i < kazu(t[10], 21); ++i) {
+    if (t[10].ksaki[i] != 58) continue;
+    if (t[10].kmoto[i] == 111) ippan = i;
+    if (t[10].kmoto[i] == 108) fu = i;
+  }
+  ASSERT_GE(ippan, 0);
+  ASSERT_GE(fu, 0);
+  t[10].ban = ippan;
+  tume.saigen<10>();
+  EXPECT_EQ(t[10].aru[58], 111);
+  EXPECT_EQ(t[10].arull[14], 1);
+  EXPECT_EQ(t[10].arull[18], 1);
+  EXPECT_EQ(t[10].toripl1[57], 1);  // the silver only: the blocker attacks nothing
+  t[10].ban = fu;
+  tume.saigen<10>();
+  EXPECT_EQ(t[10].aru[58], 108);
+  EXPECT_EQ(t[10].arull[14], 1);
+  EXPECT_EQ(t[10].arull[18], 0);
+  EXPECT_EQ(t[10].toripl1[57], 2);  // the real pawn and the silver on 46
+  EXPECT_EQ(t[10].toripl2[59], 0);
+}
+
+TEST_F(CheckingMoves, RemakeOfDropsCapturesAndPromotions) {
+  b[58] = 101;
+  b[66] = 205;
+  b[57] = 108;
+  b[11] = 201;
+  h[24] = 1;
+  ply1();
+  // Silver 66x57 promoting: the pawn goes to side 2's hand, the silver turns.
+  int idx = -1;
+  for (int i = 0; i < kazu(t[1], 40); ++i)
+    if (t[1].kmoto[i] == 66 && t[1].ksaki[i] == 157) idx = i;
+  ASSERT_GE(idx, 0);
+  t[1].ban = idx;
+  tume.saigen<1>();
+  EXPECT_EQ(t[1].aru[57], 215);
+  EXPECT_EQ(t[1].aru[66], 0);
+  EXPECT_EQ(t[1].arull[28], 1);
+  EXPECT_EQ(t[1].arull[24], 1);
+  EXPECT_EQ(t[1].toripl2[58], 1);
+  // A gold drop takes the gold from the hand.
+  idx = -1;
+  for (int i = 0; i < kazu(t[1], 40); ++i)
+    if (t[1].kmoto[i] == 204 && t[1].ksaki[i] == 68) idx = i;
+  ASSERT_GE(idx, 0);
+  t[1].ban = idx;
+  tume.saigen<1>();
+  EXPECT_EQ(t[1].aru[68], 204);
+  EXPECT_EQ(t[1].aru[57], 108);
+  EXPECT_EQ(t[1].arull[24], 0);
+  EXPECT_EQ(t[1].arull[28], 0);
+}
