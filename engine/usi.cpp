@@ -53,7 +53,7 @@ bool kyokumenTadasii(const Kyokumen& k, std::string& why) {
     const int32_t c = k.aru[s];
     if (c == 0) continue;
     const int side = sideOf(c), kind = kindOf(c) % 10, r = rankOf(s);
-    kazu[kind == 1 ? 1 : kind] += 1;
+    kazu[kind] += 1;
     if (kindOf(c) == OU) ou[side] += 1;
     // Side 1 moves toward rank 1, side 2 toward rank 9.
     const int mae = side == 1 ? r : 10 - r;
