@@ -48,14 +48,17 @@ class Tume {
 
   void kyokumenSet(const Ban& aru, const Mochi& arull, int32_t oupl1, int32_t oupl2);
 
+  // Ply N entire: sets up, generates, and searches its candidates through
+  // the deeper plies; the result is ply N's saikou.
+  template <int N>
+  void tumeai();
+
   // Re-makes ply N's candidate at index ban from ply N-1 and counts attacks,
   // as the search does before it enters ply N+1.
   template <int N>
   void saigen();
 
  private:
-  template <int N>
-  void tumeai();
   template <int N>
   void outeseisei();
   template <int N>

@@ -481,3 +481,61 @@ TEST_F(CheckingMoves, RemakeOfDropsCapturesAndPromotions) {
   EXPECT_EQ(t[1].arull[24], 0);
   EXPECT_EQ(t[1].arull[28], 0);
 }
+
+namespace {
+
+// Ply 5's position: the king on 29 under its pawns, golds on 49 and 59, two
+// golds in hand. Its list: gold 19 (90, taken by the king), gold 39 (70,
+// mates at ply 7 with gold 29), gold 49-39 (0).
+void ply5(PlyTable& t, int ban1, int ban3) {
+  Ban b;
+  b.fill(SOTO);
+  for (int s = 11; s <= 99; ++s)
+    if (isSquare(s)) b[s] = 0;
+  b[29] = 101;
+  b[18] = 108;
+  b[28] = 108;
+  b[38] = 108;
+  b[49] = 204;
+  b[59] = 204;
+  b[91] = 201;
+  Mochi h{};
+  h[24] = 2;
+  kyoku(t[4], b, h);
+  t[4].ban = 0;
+  t[4].kmoto[0] = 0;
+  t[1].ban = ban1;
+  t[3].ban = ban3;
+}
+
+}  // namespace
+
+TEST_F(CheckingMoves, NarrowingBoundCutsThePly) {
+  ply5(t, 0, 0);
+  tume.tumeai<5>();
+  EXPECT_EQ(t[5].saikou, 29000);
+  EXPECT_EQ(t[5].kmoto[0], 204);
+  EXPECT_EQ(t[5].ksaki[0], 19);
+  EXPECT_EQ(t[5].kten[0], 90);
+  EXPECT_EQ(t[5].ksaki[1], 39);
+  EXPECT_EQ(t[5].kten[1], 70);
+
+  // ban1 + ban3 = 55: index 1 needs 3 * 56 - 100 = 68, gold 39 has 70.
+  ply5(t, 25, 30);
+  tume.tumeai<5>();
+  EXPECT_EQ(t[5].saikou, 29000);
+
+  // 56: index 1 needs 71; the ply ends there without a mate. Gold 19 was
+  // searched: Kx19, then ply 7's only check (gold 29, -30) is below its own
+  // bound 3 * 56 - 50, so ply 7 keeps -29000, the best value ply 5 saw.
+  ply5(t, 26, 30);
+  tume.tumeai<5>();
+  EXPECT_EQ(t[5].saikou, -29000);
+
+  // 64: index 0 needs 92 and gold 19 has 90: nothing is searched.
+  ply5(t, 34, 30);
+  const uint64_t before = tume.kyokumen;
+  tume.tumeai<5>();
+  EXPECT_EQ(t[5].saikou, -30000);
+  EXPECT_EQ(tume.kyokumen, before + 1);
+}
