@@ -52,6 +52,20 @@ Kyokumen sute() {
   return k;
 }
 
+// Golds driving the king along rank 9 under its own pawns: mate at ply 11.
+Kyokumen hasigo() {
+  Kyokumen k = kara();
+  k.aru[79] = 101;
+  for (int f = 2; f <= 8; ++f) k.aru[f * 10 + 8] = 108;
+  k.aru[98] = 215;
+  k.aru[99] = 218;
+  k.aru[11] = 207;
+  k.aru[51] = 201;
+  k.arull[24] = 4;
+  k.arull[25] = 1;
+  return k;
+}
+
 // An open king against rook, bishop and gold in hand: no mate, wide tree.
 Kyokumen hiroba() {
   Kyokumen k = kara();
@@ -108,6 +122,7 @@ void run(benchmark::State& state, const Kyokumen& k) {
 void BM_TumeHirate(benchmark::State& s) { run(s, hirate()); }
 void BM_TumeSute(benchmark::State& s) { run(s, sute()); }
 void BM_TumeHiroba(benchmark::State& s) { run(s, hiroba()); }
+void BM_TumeHasigo(benchmark::State& s) { run(s, hasigo()); }
 void BM_TumeKakoi(benchmark::State& s) { run(s, kakoi()); }
 
 void BM_Tumetorisirabe(benchmark::State& state) {
@@ -127,5 +142,6 @@ void BM_Tumetorisirabe(benchmark::State& state) {
 BENCHMARK(BM_TumeHirate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TumeSute)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TumeHiroba)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TumeHasigo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TumeKakoi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Tumetorisirabe);
