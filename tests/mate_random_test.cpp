@@ -8,6 +8,7 @@
 #include <random>
 
 #include "engine/ply.h"
+#include "mate/attacks.h"
 #include "mate/tume.h"
 #include "model/attacks.h"
 #include "model/board.h"
@@ -51,7 +52,7 @@ bool gouhou2(const Ban& aru, const Mochi& arull, int32_t moto, int32_t saki) {
 TEST(MateRandom, ReturnedMovesAreLegalChecks) {
   std::mt19937 rng(20261208);
   auto plies = std::make_unique<PlyTable>();
-  int searched = 0, found = 0;
+  int searched = 0, found = 0, noAnswer = 0;
   for (int game = 0; game < 12; ++game) {
     Ban aru;
     Mochi arull;
@@ -85,6 +86,20 @@ TEST(MateRandom, ReturnedMovesAreLegalChecks) {
             b[tume.moto] = 0;
           }
           EXPECT_TRUE(outeSide1(b));
+          if (v == 32000) {
+            // No answer survived ply 2: every legal reply must be a drop on
+            // a square no side-1 piece defends.
+            ++noAnswer;
+            Kiki a1, a2;
+            int32_t k1 = 0, k2 = 0;
+            tumetorisirabe(b, a1, a2, k1, k2);
+            static Te replies[700];
+            const int n = std::min(gouhousyu(b, arull, replies, 700), 700);
+            for (int i = 0; i < n; ++i) {
+              EXPECT_TRUE(replies[i].moto > 100 && a1[replies[i].saki] == 0)
+                  << "reply " << replies[i].moto << "-" << replies[i].saki;
+            }
+          }
         } else {
           EXPECT_TRUE(v == 10000 || v == 32000) << v;
         }
@@ -100,5 +115,7 @@ TEST(MateRandom, ReturnedMovesAreLegalChecks) {
   EXPECT_GT(searched, 100);
   RecordProperty("searched", searched);
   RecordProperty("found", found);
-  std::printf("searched %d positions, %d mates returned\n", searched, found);
+  EXPECT_GT(noAnswer, 0);
+  std::printf("searched %d positions, %d mates returned, %d without answer\n", searched, found,
+              noAnswer);
 }
