@@ -354,6 +354,57 @@ TEST_F(Examine, KnightIntoRank7PromotesBothWaysAtPly1AndOnlyPromotedAtPly3) {
   EXPECT_GE(mitukeru((*t)[3], 35, 147), 0);
 }
 
+class Ply5 : public Examine {
+ protected:
+  // Four quiet plies: kings 11/99 and pawns 93/97 step about.
+  void line(int weight) {
+    SearchInput in = nyuuryoku(b, h);
+    in.basyo.basyo1.fill(static_cast<int16_t>(weight));
+    in.basyo.basyo2.fill(static_cast<int16_t>(weight));
+    s->prepare(in);
+    tesuji(*t, 1, 93, 94, -32000);
+    tesuji(*t, 2, 97, 96, 32000);
+    tesuji(*t, 3, 11, 12, -30000);
+    tesuji(*t, 4, 99, 98, 32000);
+    s->kouhoList<5>();
+  }
+  int drops(int32_t code) const {
+    int n = 0;
+    for (int i = 0; i < 21; ++i) n += (*t)[5].kmoto[i] == code;
+    return n;
+  }
+};
+
+TEST_F(Ply5, NoGoldDropOnSquaresWeighingBelow25) {
+  b[11] = 201;
+  b[93] = 208;
+  b[99] = 101;
+  b[97] = 108;
+  h[24] = 1;
+  line(24);
+  EXPECT_EQ(drops(204), 0);
+  line(25);
+  EXPECT_GT(drops(204), 0);
+}
+
+TEST_F(Ply5, QuietMoveOnlyOntoASquareItsSideHoldsMoreStrongly) {
+  b[11] = 201;
+  b[93] = 208;
+  b[99] = 101;
+  b[97] = 108;
+  b[44] = 205;
+  b[56] = 108;  // attacks 55 once
+  line(30);
+  // The silver alone on 55 (1 attack against 1) is not made.
+  for (int i = 0; i < 21; ++i) EXPECT_FALSE((*t)[5].kmoto[i] == 44 && (*t)[5].ksaki[i] == 55);
+
+  b[54] = 204;  // a second side-2 piece on 55
+  line(30);
+  bool found = false;
+  for (int i = 0; i < 21; ++i) found = found || ((*t)[5].kmoto[i] == 44 && (*t)[5].ksaki[i] == 55);
+  EXPECT_TRUE(found);
+}
+
 TEST_F(Examine, EqualScoresKeepTheEarlierExaminedFirst) {
   // A position symmetric about file 5: 33-34 and 73-74 score the same.
   b[51] = 201;
