@@ -96,8 +96,9 @@ void Tusin::Command2_Click(int index) {
   if (!port_.isOpen()) {
     std::string reason;
     if (!port_.open(kSettings, reason)) {
-      host_.messageBox("通信ポート " + port_.name() + " を開けません。\n" + reason);
+      // The box stands over the idle panel, as after a lost connection.
       stop();
+      host_.messageBox("通信ポート " + port_.name() + " を開けません。\n" + reason);
       return;
     }
     // A fragment left over from an earlier session would spoil the first

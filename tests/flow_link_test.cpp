@@ -368,7 +368,10 @@ TEST_F(FlowLink, LineChangeIsShownInItsLabel) {
 
 TEST_F(FlowLink, PortThatCannotOpenSaysWhyAndReturnsToIdle) {
   port.failReason = "No such file or directory";
+  std::string behind;
+  gamen.onMsgbox = [&] { behind = shown(); };
   link.tusin.Command2_Click(1);
+  EXPECT_EQ(behind, "Command2_0 Command2_1");
   EXPECT_EQ(gamen.msgs,
             (std::vector<std::string>{"通信ポート /dev/ttyS0 を開けません。\nNo such file or directory"}));
   EXPECT_EQ(shown(), "Command2_0 Command2_1");
