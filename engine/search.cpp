@@ -197,10 +197,11 @@ void Search::kouhosirabeN() {
   const int kM = ouOf<M>(p);
   const int kO = ouOf<O>(p);
 
-  if (aO[kM] > 0) return;
+  // A side without a king (set-up positions) has nothing to expose or mate.
+  if (isSquare(kM) && aO[kM] > 0) return;
 
   int32_t ten = 0;
-  if (aM[kO] > 0) {
+  if (isSquare(kO) && aM[kO] > 0) {
     ten += M == 2 ? 200 : -200;
     // Neighbours of O's king: front, front diagonals, sides, back, back
     // diagonals ("front" is toward O's opponent).
