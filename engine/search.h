@@ -52,7 +52,7 @@ class Search {
   std::array<int64_t, 10> nodesAt{};     // per ply
   std::array<int64_t, 10> searchedAt{};  // candidates searched per ply
   std::array<int64_t, 10> yomiHits{};    // snapshot hits per ply 3..6
-  std::array<int64_t, 10> yomiStores{};  // snapshot stores per ply 3..6
+  std::array<int64_t, 10> yomiStores{};  // snapshot store calls per ply 3..6
 
   // For tests: take the input as ai1 would (ply 0 = the actual position,
   // tables emptied, counters reset) without searching; then fill the
