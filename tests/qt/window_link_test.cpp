@@ -1,0 +1,226 @@
+// The real window's link panel on one end of a pseudo-terminal pair, the
+// test on the other: the buttons, a received move entered on the board, the
+// computer's reply going out, and the other end vanishing.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "link/termios_port.h"
+#include "window/qt/syougiwindow.h"
+
+namespace syougi {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Answers every move with the pawn 33-34, then 43-44.
+class Kotae : public Computer {
+ public:
+  int calls = 0;
+  void youi(uint32_t) override {}
+  ComKekka erabu(const Game&) override {
+    ComKekka k;
+    k.moto = calls == 0 ? 33 : 43;
+    k.saki = calls == 0 ? 34 : 44;
+    k.sennkei = "ibisya";
+    ++calls;
+    return k;
+  }
+};
+
+class WindowLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = fs::current_path();
+    char tmpl[] = "/tmp/syougi_qtlink_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    fs::current_path(dir_);
+    a_ = (dir_ / "a").string();
+    b_ = (dir_ / "b").string();
+    socat_ = fork();
+    ASSERT_GE(socat_, 0);
+    if (socat_ == 0) {
+      const int null = ::open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      const std::string pa = "pty,raw,echo=0,link=" + a_;
+      const std::string pb = "pty,raw,echo=0,link=" + b_;
+      execlp("socat", "socat", "-d", "-d", pa.c_str(), pb.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    while (!(fs::exists(a_) && fs::exists(b_))) {
+      ASSERT_LT(Clock::now(), end) << "socat made no pseudo-terminals";
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    w = std::make_unique<SyougiWindow>(&kotae, nullptr, a_);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    other = std::make_unique<TermiosPort>(b_);
+    std::string reason;
+    ASSERT_TRUE(other->open("1200,N,8,1", reason)) << reason;
+  }
+  void TearDown() override {
+    if (w) w->flow().game.zyoutai = 0;  // close without the question
+    w.reset();
+    other.reset();
+    if (socat_ > 0) {
+      kill(socat_, SIGTERM);
+      waitpid(socat_, nullptr, 0);
+    }
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+
+  void click(const char* name) {
+    auto* x = w->findChild<QWidget*>(name);
+    ASSERT_NE(x, nullptr) << name;
+    ASSERT_TRUE(x->isVisible()) << name;
+    QTest::mouseClick(x, Qt::LeftButton);
+  }
+  bool visible(const char* name) { return w->findChild<QWidget*>(name)->isVisible(); }
+  std::string panel() {
+    std::string r;
+    for (const char* n : {"Command1", "Command2_0", "Command2_1", "Command3", "Command4"})
+      if (visible(n)) r += std::string(r.empty() ? "" : " ") + n;
+    return r;
+  }
+  // What the other end receives within a few seconds, up to `n` characters.
+  std::string receive(size_t n) {
+    std::string got;
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (got.size() < n && Clock::now() < end) {
+      QTest::qWait(20);
+      got += other->readAll();
+    }
+    return got;
+  }
+
+  fs::path old_, dir_;
+  std::string a_, b_;
+  pid_t socat_ = -1;
+  Kotae kotae;
+  std::unique_ptr<TermiosPort> other;
+  std::unique_ptr<SyougiWindow> w;
+};
+
+// Answers each message box with OK as it opens, noting "title|text".
+class Kotaeru {
+ public:
+  Kotaeru() {
+    t_.setInterval(20);
+    QObject::connect(&t_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      seen.push_back((box->windowTitle() + "|" + box->text()).toStdString());
+      box->button(QMessageBox::Ok)->click();
+    });
+    t_.start();
+  }
+  std::vector<std::string> seen;
+
+ private:
+  QTimer t_;
+};
+
+std::string fileBytes(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+TEST_F(WindowLink, ReceivedMoveIsPlayedAndTheReplySent) {
+  EXPECT_EQ(panel(), "Command2_0 Command2_1");
+  click("zidou");
+  ASSERT_TRUE(w->zidouBox->isChecked());
+  click("Command2_0");
+  EXPECT_EQ(panel(), "Command4");
+  click("kaisisennte");
+  other->write("+7776FU\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return kotae.calls == 1; }, 5000));
+  EXPECT_EQ(receive(8), "-3334FU\n");
+  EXPECT_EQ(w->findChild<QLabel*>("e76")->pixmap().toImage(), komaGazou(108).toImage());
+  EXPECT_EQ(w->findChild<QLabel*>("e77")->pixmap().toImage(), komaGazou(0).toImage());
+  EXPECT_EQ(w->findChild<QLabel*>("e34")->pixmap().toImage(), komaGazou(208).toImage());
+  EXPECT_EQ(w->InMsg->text(), "+7776FU");
+  EXPECT_EQ(w->OutMsg->text(), "-3334FU");
+  EXPECT_EQ(panel(), "Command4");
+  EXPECT_EQ(w->findChild<QLabel*>("tesuul")->text(), "3");
+  EXPECT_EQ(fileBytes("tusin.txt"), "\r\n+7776FU\n\r\n-3334FU\n\r\n");
+
+  // The next move, split over two writes, is assembled and answered.
+  other->write("+27");
+  QTest::qWait(150);
+  EXPECT_EQ(kotae.calls, 1);
+  other->write("26FU\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return kotae.calls == 2; }, 5000));
+  EXPECT_EQ(receive(8), "-4344FU\n");
+  EXPECT_EQ(w->findChild<QLabel*>("e26")->pixmap().toImage(), komaGazou(108).toImage());
+}
+
+TEST_F(WindowLink, TypedTextIsSentByTheButton) {
+  click("Command2_1");
+  EXPECT_EQ(panel(), "Command1 Command3 Command4");
+  QTest::keyClicks(w->OutMsg, "hello");
+  click("Command1");
+  EXPECT_EQ(receive(6), "hello\n");
+  EXPECT_EQ(panel(), "Command4");
+  // A resignation with no game running changes nothing but the panel.
+  other->write("%TORYO\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return visible("Command1"); }, 5000));
+  EXPECT_EQ(w->InMsg->text(), "%TORYO");
+  EXPECT_EQ(panel(), "Command1 Command3 Command4");
+  EXPECT_EQ(w->flow().kifu, "");
+}
+
+TEST_F(WindowLink, StopAfterSendingFreesThePort) {
+  click("Command2_1");
+  click("Command3");
+  EXPECT_EQ(panel(), "Command2_0 Command2_1");
+  TermiosPort again(a_);
+  std::string reason;
+  EXPECT_TRUE(again.open("1200,N,8,1", reason)) << reason;
+}
+
+TEST_F(WindowLink, OtherEndVanishingStopsTheLinkWithAMessage) {
+  click("Command2_0");
+  Kotaeru ok;
+  kill(socat_, SIGTERM);
+  waitpid(socat_, nullptr, 0);
+  socat_ = -1;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !ok.seen.empty(); }, 5000));
+  EXPECT_EQ(ok.seen, (std::vector<std::string>{"ヌバタ|通信ポート " + a_ + " との接続が切れました。"}));
+  EXPECT_EQ(panel(), "Command2_0 Command2_1");
+  // Nothing keeps firing on the dead descriptor.
+  QTest::qWait(300);
+  EXPECT_EQ(ok.seen.size(), 1u);
+}
+
+}  // namespace
+}  // namespace syougi
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
