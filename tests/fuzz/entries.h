@@ -1,0 +1,397 @@
+// Entry points shared by the fuzzers and by the test that replays their
+// corpora and the inputs that once broke something. Each takes raw bytes,
+// drives real program code with them and traps when an invariant breaks, so
+// that a fault shows the same way with or without libFuzzer.
+#pragma once
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/book.h"
+#include "engine/computer.h"
+#include "engine/sikou.h"
+#include "engine/usi.h"
+#include "link/port.h"
+#include "link/tusin.h"
+#include "model/board.h"
+#include "model/game.h"
+#include "model/rules.h"
+#include "window/gamen.h"
+#include "window/syougi.h"
+#include "window/tusinsyougi.h"
+
+namespace syougi::fuzz {
+
+// A broken invariant: stop here so the input is kept.
+[[noreturn]] inline void yabure(const char* what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what);
+  __builtin_trap();
+}
+inline void mamoru(bool ok, const char* what) {
+  if (!ok) yabure(what);
+}
+
+inline bool pieceCode(int32_t c) {
+  const int side = c / 100, kind = c % 100;
+  if (side != 1 && side != 2) return false;
+  return (kind >= 1 && kind <= 8) || kind == 12 || kind == 13 || (kind >= 15 && kind <= 18);
+}
+
+// Every square empty or a piece, every other cell off-board, hands in range.
+inline void kyokumenOk(const Ban& aru, const Mochi& arull) {
+  for (int c = 0; c < 112; ++c) {
+    if (isSquare(c))
+      mamoru(aru[c] == 0 || pieceCode(aru[c]), "square holds no piece code");
+    else
+      mamoru(aru[c] == SOTO, "off-board cell changed");
+  }
+  for (int h = 0; h < 29; ++h) {
+    const bool cell = (h >= 12 && h <= 18) || (h >= 22 && h <= 28);
+    mamoru(cell ? arull[h] >= 0 && arull[h] <= 38 : arull[h] == 0, "hand count out of range");
+  }
+}
+
+// Answers for side 2 with one of its legal moves, chosen by `pick`; resigns
+// when it has none. Fast, so that a fuzzer spends its time on the input.
+class HayaiComputer : public Computer {
+ public:
+  uint32_t pick = 0;
+  bool resign = false;
+  void youi(uint32_t) override {}
+  ComKekka erabu(const Game& g) override {
+    ComKekka k;
+    k.sennkei = "mitei";
+    Ban b;
+    Mochi bl;
+    hanten(g.aru, g.arull, b, bl);
+    Te list[600];
+    const int n = gouhousyu(b, bl, list, 600);
+    if (n == 0 || resign) {
+      k.saikou1 = -32000;
+      return k;
+    }
+    const Te& t = list[pick++ % static_cast<uint32_t>(n)];
+    k.moto = t.moto > 100 ? t.moto + 100 : 110 - t.moto;
+    k.saki = 110 - t.saki + (t.naru ? 100 : 0);
+    return k;
+  }
+};
+
+// ---------------------------------------------------------------- book
+
+inline void bookEntry(const uint8_t* data, size_t size) {
+  static Zyouseki z;  // large: kept out of the stack
+  static const std::string path = "/tmp/syougi_fuzz_book_" + std::to_string(getpid()) + ".lis";
+  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  } else {
+    return;
+  }
+
+  Ban aru;
+  Mochi arull;
+  syokihaiti(aru, arull);
+  Ban aru2 = aru;
+  Mochi arull2 = arull;
+  aru2[77] = 0;  // after the user's 7776 with hands on both sides
+  aru2[76] = 108;
+  arull2[14] = 1;
+  arull2[23] = 1;
+  arull2[28] = 2;
+
+  Rng rng;
+  rng.seed(static_cast<uint32_t>(size));
+  for (int pass = 0; pass < 2; ++pass) {
+    const Ban& a = pass ? aru2 : aru;
+    const Mochi& l = pass ? arull2 : arull;
+    z.zyouseki(a, l, rng, path);
+    mamoru(z.count() >= 0 && z.count() <= kBookMax, "record count");
+    if (z.count() < kBookMax) mamoru(z.josekimoto[z.count()] == 111, "end marker");
+    for (int r = 0; r < z.count(); ++r) {
+      const int32_t m = z.josekimoto[r], s = z.josekisaki[r];
+      mamoru(isSquare(m) || (m >= 202 && m <= 208), "loaded source");
+      mamoru(s >= 11 && s <= 199 && isSquare(s % 100), "loaded destination");
+    }
+    for (int k = 0; k < 4; ++k) {
+      const int32_t m = z.kouho.moto[k], s = z.kouho.saki[k], t = z.kouho.ten[k];
+      if (k > 0) mamoru(t <= z.kouho.ten[k - 1], "slots out of order");
+      if (m == 0) {
+        mamoru(t == 0 && s == 0, "empty slot with a score");
+        continue;
+      }
+      mamoru(t > 0 && t <= 59, "slot score");
+      const int d = s % 100;
+      mamoru(isSquare(d) && sideOf(a[d]) != 2, "slot destination");
+      if (m > 100)
+        mamoru(l[m % 10 + 20] > 0 && a[d] == 0 && s < 100, "slot drop");
+      else
+        mamoru(isSquare(m) && sideOf(a[m]) == 2, "slot source");
+      for (int j = 0; j < k; ++j)
+        mamoru(!(z.kouho.moto[j] == m && z.kouho.saki[j] == s), "same move in two slots");
+    }
+  }
+  std::remove(path.c_str());
+}
+
+// ---------------------------------------------------------------- link
+
+class FuzzPort : public Port {
+ public:
+  std::string in;
+  std::vector<int> ev;
+  std::string out;
+  bool open_ = false;
+  bool refuse = false;
+  bool gone = false;
+
+  std::string name() const override { return "fuzz"; }
+  bool open(std::string_view, std::string& reason) override {
+    if (refuse) {
+      reason = "busy";
+      return false;
+    }
+    open_ = true;
+    in.clear();
+    return true;
+  }
+  void close() override { open_ = false; }
+  bool isOpen() const override { return open_; }
+  void write(std::string_view b) override {
+    if (!open_) return;
+    if (out.size() > 4096) out.clear();
+    out.append(b);
+  }
+  std::string readAll() override {
+    if (!open_) return {};
+    std::string r;
+    r.swap(in);
+    return r;
+  }
+  std::vector<int> events() override {
+    std::vector<int> r;
+    if (open_) r.swap(ev);
+    ev.clear();
+    return r;
+  }
+  bool hungUp() const override { return gone; }
+};
+
+class FuzzGamen : public Gamen {
+ public:
+  int timer = 0;
+  double now = 86000.0;  // near midnight, so clocks cross it
+  bool zidouOn = true;
+  bool haiAnswer = true;
+  bool okAnswer = true;
+  std::string outMsg;
+  int boxes = 0;
+  bool kaisiOn = true;  // the start panel covers the board
+
+  void e(int, int32_t) override {}
+  void text(const std::string& name, const std::string& s) override {
+    if (name == "OutMsg") outMsg = s;
+  }
+  void sennMiseru(Senn, int) override {}
+  void sennKakusu(Senn) override {}
+  void kaisi(bool v) override { kaisiOn = v; }
+  void menu(const std::string&, bool) override {}
+  std::string yomu(const std::string& name) override { return name == "OutMsg" ? outMsg : ""; }
+  void miseru(const std::string&, bool) override {}
+  void msgbox(const std::string&) override { ++boxes; }
+  bool hai(const std::string&) override { return haiAnswer; }
+  bool okCancel(const std::string&, const std::string&) override { return okAnswer; }
+  void beep() override {}
+  void taimaa(int ms) override { timer = ms; }
+  double zikoku() override { return now; }
+  bool zidou() override { return zidouOn; }
+};
+
+// The move text the remote side would send for the user's legal move number
+// `k` (of those listed), squares as the first player sees them.
+inline std::string gouhouText(const Syougi& s, uint32_t k) {
+  Te list[600];
+  const int n = gouhousyu(s.game.aru, s.game.arull, list, 600);
+  if (n == 0) return "%TORYO";
+  const Te& t = list[k % static_cast<uint32_t>(n)];
+  const bool sente = s.game.tesuu % 2 != 0;
+  auto masu = [&](int sq) {
+    const int v = sente ? sq : 110 - sq;
+    return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+  };
+  const int32_t code = t.moto > 100 ? t.moto : s.game.aru[t.moto] + (t.naru ? 10 : 0);
+  return std::string(sente ? "+" : "-") + (t.moto > 100 ? "00" : masu(t.moto)) + masu(t.saki) +
+         recordNameOf(code);
+}
+
+inline void tusinEntry(const uint8_t* data, size_t size) {
+  static const int kCodes[] = {kEvSend, kEvReceive, kEvCts, kEvDsr, kEvCd, kEvRing,
+                               kEvEof, kErBreak, kErFrame, kErOverrun, kErRxOver, kErParity,
+                               kErTxFull, kErDcb, 0, 8, 1002, 1012, -1, 2000};
+  size_t p = 0;
+  auto byte = [&]() -> uint8_t { return p < size ? data[p++] : 0; };
+
+  FuzzGamen gamen;
+  FuzzPort port;
+  auto com = std::make_unique<HayaiComputer>();
+  auto flow = std::make_unique<Syougi>(gamen, com.get());
+  auto link = std::make_unique<SyougiTusin>(gamen, *flow, port);
+  flow->Form_Load();
+
+  const uint8_t setup = byte();
+  gamen.zidouOn = (setup & 2) != 0;
+  if (setup & 1) {
+    flow->kaisisennte_Click();
+  } else {
+    flow->kaisigote_Click();
+    flow->t_Timer();
+  }
+  link->tusin.Command2_Click((setup & 4) ? 1 : 0);
+
+  int steps = 0;
+  while (p < size && steps++ < 400) {
+    const std::string before = flow->kifu;
+    bool reset = false;
+    const uint8_t op = byte();
+    const uint8_t arg = op >> 3;
+    switch (op & 7) {
+      case 0:  // a chunk of raw characters arrives
+      case 1: {
+        for (int i = 0; i < arg && p < size; ++i) port.in.push_back(static_cast<char>(byte()));
+        port.ev.push_back(kEvReceive);
+        link->tusin.portEvents();
+        break;
+      }
+      case 2: {  // a legal move arrives, maybe split, maybe with noise
+        std::string m = gouhouText(*flow, byte()) + "\n";
+        if (arg & 1) m.insert(0, 1, static_cast<char>(byte()));
+        const size_t cut = (arg >> 1) % (m.size() + 1);
+        port.in += m.substr(0, cut);
+        port.ev.push_back(kEvReceive);
+        link->tusin.portEvents();
+        port.in += m.substr(cut);
+        port.ev.push_back(kEvReceive);
+        link->tusin.portEvents();
+        break;
+      }
+      case 3:  // line events and errors, straight or through the port
+        if (arg & 1)
+          link->tusin.MSComm1_OnComm(kCodes[(arg >> 1) % 20]);
+        else {
+          port.ev.push_back(kCodes[(arg >> 1) % 20]);
+          link->tusin.portEvents();
+        }
+        break;
+      case 4:  // the timer ticks: the computer answers
+        com->pick = byte();
+        com->resign = arg == 31;
+        if (gamen.timer != 0) flow->t_Timer();
+        break;
+      case 5:  // the link panel
+        switch (arg % 6) {
+          case 0: gamen.outMsg = std::string(1 + byte() % 14, static_cast<char>(byte())); [[fallthrough]];
+          case 1: link->tusin.Command1_Click(); break;
+          case 2: link->tusin.Command2_Click(arg & 8 ? 1 : 0); break;
+          case 3: link->tusin.Command3_Click(); break;
+          case 4: link->tusin.Command4_Click(); break;
+          case 5: port.refuse = !port.refuse; port.gone = (arg & 8) != 0; break;
+        }
+        break;
+      case 6:  // the user and the window
+        switch (arg % 12) {
+          case 0: flow->touryou_Click(); break;
+          case 1: reset = true; flow->modosu_Click(); break;
+          case 2: flow->saisenn_Click(); break;
+          // The start buttons can be pressed only while their panel shows.
+          case 3: if (gamen.kaisiOn) { reset = true; flow->kaisisennte_Click(); } break;
+          case 4: if (gamen.kaisiOn) { reset = true; flow->kaisigote_Click(); } break;
+          case 5: flow->makimodosi2_Click(); break;
+          case 6: flow->makimodosi_Click(); break;
+          case 7: flow->saisei_Click(); break;
+          case 8: gamen.zidouOn = !gamen.zidouOn; break;
+          case 9: gamen.haiAnswer = !gamen.haiAnswer; break;
+          case 10: gamen.okAnswer = !gamen.okAnswer; break;
+          case 11: flow->Form_Unload(); break;
+        }
+        break;
+      case 7:  // time passes; a local click
+        gamen.now = std::fmod(gamen.now + arg * 97.0, 86400.0);
+        flow->e_MouseDown(byte());
+        break;
+    }
+    mamoru(reset || flow->kifu.compare(0, before.size(), before) == 0, "record lost a line");
+    mamoru(link->tusin.zyusinmsg.size() <= 12, "receive buffer over 12");
+    mamoru(link->tusin.sousinmodemsg.size() < 12, "send-mode buffer not cleared");
+    mamoru(flow->game.tesuu >= 0 && flow->game.tesuu <= kRekiMax + 1, "move number");
+    kyokumenOk(flow->game.aru, flow->game.arull);
+  }
+}
+
+// ---------------------------------------------------------------- usi
+
+// A real computer player kept for the whole run, lent to each engine.
+class KasiComputer : public Computer {
+ public:
+  explicit KasiComputer(Computer& c) : c_(c) {}
+  void youi(uint32_t seed) override { c_.youi(seed); }
+  ComKekka erabu(const Game& g) override { return c_.erabu(g); }
+  void setBookPath(const std::string& path) override { c_.setBookPath(path); }
+
+ private:
+  Computer& c_;
+};
+
+// `realBudget` is how many inputs may still use the real computer; a fuzzer
+// passes a small counter so that the slow searches do not eat its time.
+inline void usiEntry(const uint8_t* data, size_t size, int* realBudget = nullptr) {
+  static std::unique_ptr<Computer> real = makeComputer();
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  bool withReal = !text.empty() && text[0] == 'R';
+  if (withReal && realBudget) withReal = (*realBudget)-- > 0;
+  std::unique_ptr<Computer> com;
+  if (withReal)
+    com = std::make_unique<KasiComputer>(*real);
+  else
+    com = std::make_unique<HayaiComputer>();
+  UsiEngine engine(std::move(com));
+
+  int gos = 0;
+  size_t a = !text.empty() && text[0] == 'R' ? 1 : 0;
+  for (int lines = 0; a <= text.size() && lines < 200; ++lines) {
+    size_t e = text.find('\n', a);
+    if (e == std::string_view::npos) e = text.size();
+    std::string line(text.substr(a, e - a));
+    a = e + 1;
+    const bool go = line.find("go") != std::string::npos;
+    if (go && withReal && gos++ > 0) continue;  // one real search per input
+    const Kyokumen before = engine.kyokumen();
+    std::ostringstream out;
+    if (!engine.meirei(line, out)) break;
+    const std::string o = out.str();
+    const Kyokumen& k = engine.kyokumen();
+    kyokumenOk(k.aru, k.arull);
+    const size_t bm = o.find("bestmove ");
+    if (bm != std::string::npos) {
+      // The answer is a legal move of the position it was asked about.
+      mamoru(k.aru == before.aru && k.arull == before.arull, "go changed the position");
+      const size_t end = o.find('\n', bm);
+      const std::string mv = o.substr(bm + 9, end - bm - 9);
+      if (mv != "resign") {
+        Te te;
+        std::string why;
+        mamoru(usiTeYomu(k, mv, te, why) == TeKekka::kOk, "bestmove is not legal");
+      }
+    }
+  }
+}
+
+}  // namespace syougi::fuzz

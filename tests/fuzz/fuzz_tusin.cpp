@@ -1,0 +1,9 @@
+#include "tests/fuzz/entries.h"
+#include "tests/fuzz/scratch.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return syougiFuzzScratch(); }
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  syougi::fuzz::tusinEntry(data, size);
+  return 0;
+}

@@ -1,0 +1,71 @@
+// Replays the fuzzers' seed inputs and every input that once broke something
+// through the same entry functions, without libFuzzer. A broken invariant or a
+// sanitizer report ends the process, which fails the test.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/entries.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<fs::path> inputs(const std::string& target) {
+  std::vector<fs::path> v;
+  for (const char* kind : {"corpus", "regress"}) {
+    const fs::path d = fs::path(SYOUGI_SOURCE_DIR) / "tests" / "fuzz" / kind / target;
+    if (!fs::is_directory(d)) continue;
+    for (const auto& e : fs::directory_iterator(d))
+      if (e.is_regular_file() && e.path().filename().string()[0] != '.') v.push_back(e.path());
+  }
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+std::string slurp(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+class FuzzReplay : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    old_ = fs::current_path();
+    char tmpl[] = "/tmp/syougi_replay_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  fs::path old_, dir_;
+};
+
+TEST_P(FuzzReplay, EveryKeptInputRunsClean) {
+  const std::string target = GetParam();
+  const auto files = inputs(target);
+  // The seed corpus is part of the repository; an empty list means a path is wrong.
+  ASSERT_GE(files.size(), 3u) << target;
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.string());
+    const std::string b = slurp(f);
+    const auto* d = reinterpret_cast<const uint8_t*>(b.data());
+    if (target == "book") syougi::fuzz::bookEntry(d, b.size());
+    if (target == "tusin") syougi::fuzz::tusinEntry(d, b.size());
+    if (target == "usi") syougi::fuzz::usiEntry(d, b.size());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, ::testing::Values("book", "tusin", "usi"));
+
+}  // namespace
