@@ -8,7 +8,7 @@ PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   qt6-base-dev qt6-serialport-dev libgl-dev fonts-noto-cjk \
   xvfb xauth socat xdotool
 
-.PHONY: all setup configure build run test bench match clean
+.PHONY: all setup configure build run test asan-build fuzz-build fuzz fuzz-run bench match clean
 
 all: build
 
@@ -39,8 +39,47 @@ run: build
 	  cd $(BUILD) && ./syougi; \
 	fi
 
-test: build
+# The whole suite twice, plain and under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_TIME seconds from its
+# seed corpus. A fuzzer's crash input lands in $(FUZZ_BUILD)/; keep it in
+# tests/fuzz/regress/<target>/ so that hardening_fuzz_test replays it.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 30
+FUZZ_TARGETS = book tusin usi
+SAN_ENV = QT_QPA_PLATFORM=offscreen \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/fuzz/lsan-system.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+test: build asan-build fuzz-build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory fuzz-run
+
+fuzz: fuzz-build
+	@$(MAKE) --no-print-directory fuzz-run
+
+fuzz-run:
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus-$$t && \
+	  echo "fuzz_$$t: $(FUZZ_TIME) s" && \
+	  $(FUZZ_BUILD)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_TIME) -timeout=60 \
+	    -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/$$t- \
+	    $(CURDIR)/$(FUZZ_BUILD)/corpus-$$t $(CURDIR)/tests/fuzz/corpus/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log; \
+	  rc=$$?; grep -E '^stat::number_of_executed_units|^SUMMARY|invariant broken' $(FUZZ_BUILD)/fuzz_$$t.log; \
+	  if [ $$rc -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit $$rc; fi; \
+	done
+
+asan-build: setup
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYOUGI_SANITIZE=ON \
+	  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+fuzz-build: setup
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYOUGI_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) $(addprefix --target fuzz_,$(FUZZ_TARGETS))
 
 bench: build
 	cd $(BUILD) && ./syougi-bench
@@ -56,4 +95,4 @@ match: build
 	cd $(BUILD) && ./syougi-match --games 4 --seed1 1 --seed2 1001 --out match-self ./syougi-usi ./syougi-usi
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
