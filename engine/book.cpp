@@ -1,8 +1,7 @@
 #include "engine/book.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <string_view>
 
 namespace syougi {
@@ -104,9 +103,16 @@ constexpr int kHandCells[14] = {12, 13, 14, 15, 16, 17, 18, 22, 23, 24, 25, 26, 
 void Zyouseki::yomikomu(const std::string& path) {
   count_ = 0;
   josekimoto[0] = 111;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read with stdio: a stream throws when the name is a directory or the disk
+  // fails, and that would take the whole game down inside the computer's move.
+  // A read that fails part-way counts as the end of the file.
+  std::string text;
+  if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) text.append(buf, n);
+    std::fclose(in);
+  }
   Fields f(text);
 
   std::string mei;
