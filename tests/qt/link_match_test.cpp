@@ -32,7 +32,8 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kProgram = std::string(SYOUGI_BINARY_DIR) + "/syougi";
 
-// A whole game has taken well under a minute; this only stops a hung run.
+// Whole games have taken from 20 s to a little over 2 minutes (350 moves);
+// this only stops a hung run.
 constexpr auto kGameLimit = std::chrono::seconds(480);
 constexpr auto kReplyLimit = std::chrono::seconds(30);
 // Each side's reply has taken a few seconds at most; a link on which no
