@@ -49,7 +49,6 @@ FUZZ_TIME ?= 30
 FUZZ_TARGETS = book tusin usi
 SAN_ENV = QT_QPA_PLATFORM=offscreen \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/fuzz/lsan-system.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 test: build asan-build fuzz-build
