@@ -1,6 +1,30 @@
 #include "engine/sikou.h"
 
+#include "model/board.h"
+#include "model/rules.h"
+
 namespace syougi {
+
+namespace {
+
+// An exact book match is played without a search, so its move must be one
+// of side 2's legal moves here: a record with a wrong move would otherwise
+// put an impossible position on the board.
+bool gouhouTe(const Game& g, int32_t moto, int32_t saki) {
+  Ban b;
+  Mochi bl;
+  hanten(g.aru, g.arull, b, bl);
+  Te list[600];
+  const int n = gouhousyu(b, bl, list, 600);
+  const int32_t m = moto > 100 ? moto - 100 : 110 - moto;
+  const int32_t d = 110 - saki % 100;
+  const bool naru = saki > 100;
+  for (int i = 0; i < n; ++i)
+    if (list[i].moto == m && list[i].saki == d && list[i].naru == naru) return true;
+  return false;
+}
+
+}  // namespace
 
 Sikou::Sikou() = default;
 
@@ -20,7 +44,7 @@ ComKekka Sikou::erabu(const Game& g) {
   basyosirabe(basyo_, g.aru, g.arull, g.tesuu, g.oupl1, g.oupl2, g.toripl1, g.toripl2);
   const ZyousekiKouho& z = book_.kouho;
 
-  if (z.ten[0] >= 50) {
+  if (z.ten[0] >= 50 && gouhouTe(g, z.moto[0], z.saki[0])) {
     moto = z.moto[0];
     saki = z.saki[0];
     sennkei_ = z.mei[0];

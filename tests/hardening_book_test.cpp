@@ -107,6 +107,21 @@ TEST_F(BadBook, RecordCutShortTheComputerSearches) {
   searchedLegalReply();
 }
 
+// An exact match whose move is not legal in the position: the fields are in
+// range, so it loads, but playing it would break the board.
+TEST_F(BadBook, IllegalExactMatchMovesAreNotPlayed) {
+  const std::string r = goodRecord();
+  ASSERT_EQ(r.rfind("83,84,", 0), 0u);
+  for (const char* move : {"33,35,",    // a pawn two squares ahead
+                           "83,184,",   // promoting outside the zone
+                           "22,88,",    // a bishop through pieces
+                           "11,14,"}) {  // a lance over its own pawn
+    SCOPED_TRACE(move);
+    std::ofstream("joseki.lis", std::ios::trunc) << move + r.substr(6);
+    searchedLegalReply();
+  }
+}
+
 TEST_F(BadBook, InTheGameTheUserSeesOnlyTheReply) {
   fs::create_directory("joseki.lis");
   FakeGamen gamen;

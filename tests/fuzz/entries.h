@@ -88,14 +88,15 @@ class HayaiComputer : public Computer {
 
 // ---------------------------------------------------------------- book
 
-inline void bookEntry(const uint8_t* data, size_t size) {
+// Returns the number of records loaded.
+inline int bookEntry(const uint8_t* data, size_t size) {
   static Zyouseki z;  // large: kept out of the stack
   static const std::string path = "/tmp/syougi_fuzz_book_" + std::to_string(getpid()) + ".lis";
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
   } else {
-    return;
+    return -1;
   }
 
   Ban aru;
@@ -141,6 +142,7 @@ inline void bookEntry(const uint8_t* data, size_t size) {
     }
   }
   std::remove(path.c_str());
+  return z.count();
 }
 
 // ---------------------------------------------------------------- link
@@ -233,7 +235,8 @@ inline std::string gouhouText(const Syougi& s, uint32_t k) {
          recordNameOf(code);
 }
 
-inline void tusinEntry(const uint8_t* data, size_t size) {
+// Returns the number of the move about to be played at the end.
+inline int tusinEntry(const uint8_t* data, size_t size) {
   static const int kCodes[] = {kEvSend, kEvReceive, kEvCts, kEvDsr, kEvCd, kEvRing,
                                kEvEof, kErBreak, kErFrame, kErOverrun, kErRxOver, kErParity,
                                kErTxFull, kErDcb, 0, 8, 1002, 1012, -1, 2000};
@@ -334,6 +337,7 @@ inline void tusinEntry(const uint8_t* data, size_t size) {
     mamoru(flow->game.tesuu >= 0 && flow->game.tesuu <= kRekiMax + 1, "move number");
     kyokumenOk(flow->game.aru, flow->game.arull);
   }
+  return flow->game.tesuu;
 }
 
 // ---------------------------------------------------------------- usi
@@ -352,7 +356,8 @@ class KasiComputer : public Computer {
 
 // `realBudget` is how many inputs may still use the real computer; a fuzzer
 // passes a small counter so that the slow searches do not eat its time.
-inline void usiEntry(const uint8_t* data, size_t size, int* realBudget = nullptr) {
+// Returns the number of moves answered (not resign).
+inline int usiEntry(const uint8_t* data, size_t size, int* realBudget = nullptr) {
   static std::unique_ptr<Computer> real = makeComputer();
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   bool withReal = !text.empty() && text[0] == 'R';
@@ -364,7 +369,7 @@ inline void usiEntry(const uint8_t* data, size_t size, int* realBudget = nullptr
     com = std::make_unique<HayaiComputer>();
   UsiEngine engine(std::move(com));
 
-  int gos = 0;
+  int gos = 0, answered = 0;
   size_t a = !text.empty() && text[0] == 'R' ? 1 : 0;
   for (int lines = 0; a <= text.size() && lines < 200; ++lines) {
     size_t e = text.find('\n', a);
@@ -389,9 +394,11 @@ inline void usiEntry(const uint8_t* data, size_t size, int* realBudget = nullptr
         Te te;
         std::string why;
         mamoru(usiTeYomu(k, mv, te, why) == TeKekka::kOk, "bestmove is not legal");
+        ++answered;
       }
     }
   }
+  return answered;
 }
 
 }  // namespace syougi::fuzz
