@@ -130,6 +130,24 @@ TEST_F(HardLink, MoveArrivingWhileItIsThisSidesTurnToSendIsNotPlayed) {
   EXPECT_EQ(s.kifu, kFirst);
 }
 
+TEST_F(HardLink, IllegalMovesReceivedAreRefusedLikeWrongClicks) {
+  firstExchange();
+  const Ban aru = s.game.aru;
+  // A pawn two squares ahead; a rook through its own pawn; a bishop of the
+  // other side; a drop of a piece not in hand.
+  for (const char* m : {"+2725FU\n", "+2822HI\n", "+2233KA\n", "+0055KA\n"}) {
+    SCOPED_TRACE(m);
+    link.tusin.sousinmode = Tusin::kFalse;  // as after a send
+    const int beeps = gamen.beeps;
+    receive(m);
+    EXPECT_GT(gamen.beeps, beeps);  // one per refused click
+    expectUnchanged(aru);
+    EXPECT_EQ(s.game.zyoutai, 1);
+    EXPECT_EQ(port.written, "-3334FU\n");
+  }
+  EXPECT_TRUE(gamen.okCancels.empty());
+}
+
 TEST_F(HardLink, PortVanishingMidGameStopsTheLinkAndKeepsTheGame) {
   firstExchange();
   const Ban aru = s.game.aru;
