@@ -301,7 +301,11 @@ inline int tusinEntry(const uint8_t* data, size_t size) {
         break;
       case 5:  // the link panel
         switch (arg % 6) {
-          case 0: gamen.outMsg = std::string(1 + byte() % 14, static_cast<char>(byte())); [[fallthrough]];
+          case 0: {  // a text of the user's own, sent as it is
+            const size_t n = 1 + byte() % 14;
+            gamen.outMsg = std::string(n, static_cast<char>(byte()));
+            [[fallthrough]];
+          }
           case 1: link->tusin.Command1_Click(); break;
           case 2: link->tusin.Command2_Click(arg & 8 ? 1 : 0); break;
           case 3: link->tusin.Command3_Click(); break;
