@@ -438,6 +438,24 @@ TEST_F(LinkMatch, PortHeldByAnotherWindowIsReportedBusy) {
   EXPECT_EQ(w2.ask("quit"), "ok quit");
 }
 
+TEST_F(LinkMatch, DriverRunsCommandsSentTogetherInOrder) {
+  Mado w("W", dir_ / "W", (dir_ / "nothing").string());
+  ASSERT_TRUE(w.started());
+  // One write: each command waits for what the one before it started.
+  w.send(
+      "click kaisisennte\nclick e77\nclick e76\nwait-idle\nclick touryou\nanswer OK\n"
+      "text zenntel\ntext tesuul\nclick kaisisennte\nquit");
+  const std::vector<std::string> expect = {
+      "ok click kaisisennte", "ok click e77", "ok click e76", "ok idle", "ok click touryou",
+      "box ヌバタ\tコンピュータの勝ちです", "ok answer OK",
+      // The game is over: the previous move shows "---"; the computer had
+      // answered move 1, so move 3 was next.
+      "ok text zenntel ---", "ok text tesuul 3", "error not-clickable kaisisennte", "ok quit"};
+  std::vector<std::string> got;
+  for (size_t i = 0; i < expect.size(); ++i) got.push_back(w.next());
+  EXPECT_EQ(got, expect);
+}
+
 }  // namespace
 }  // namespace syougi
 

@@ -22,11 +22,19 @@ Soujuu::Soujuu(SyougiWindow& w, int inFd, std::FILE* out) : QObject(&w), w_(w), 
   notifier_ = new QSocketNotifier(in_, QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] { yomu(); });
   qApp->installEventFilter(this);
-  matu_.setInterval(20);
-  connect(&matu_, &QTimer::timeout, this, [this] {
-    if (!hima()) return;
-    matu_.stop();
-    kaku("ok idle");
+  matuTimer_.setInterval(20);
+  connect(&matuTimer_, &QTimer::timeout, this, [this] {
+    const bool ready = matu_ == "wait-idle" ? hima() : hakoAru();
+    if (!ready) return;
+    matuTimer_.stop();
+    const QString line = matu_;
+    matu_.clear();
+    if (line == "wait-idle")
+      kaku("ok idle");
+    else
+      answer(line.mid(7));
+    // Later, so that a box just closed has returned to whoever opened it.
+    QTimer::singleShot(0, this, [this] { susumu(); });
   });
 }
 
@@ -55,19 +63,28 @@ void Soujuu::yomu() {
       buf_.append(c, static_cast<qsizetype>(n));
       continue;
     }
-    if (n == 0) {  // the driving side has gone
+    if (n == 0) {  // the driving side has gone; what it sent still runs
       notifier_->setEnabled(false);
-      QCoreApplication::exit(0);
+      owari_ = true;
     }
     break;
   }
-  // A command may open a modal box whose loop reads the next commands, so
-  // take each line off the buffer before running it.
-  for (qsizetype i; (i = buf_.indexOf('\n')) >= 0;) {
+  susumu();
+}
+
+void Soujuu::susumu() {
+  // A command may open a modal box whose loop runs the next commands, so
+  // each line comes off the buffer before it runs.
+  for (qsizetype i; matu_.isEmpty() && (i = buf_.indexOf('\n')) >= 0;) {
     const QString line = QString::fromUtf8(buf_.left(i)).trimmed();
     buf_.remove(0, i + 1);
     if (!line.isEmpty()) meirei(line);
   }
+  if (owari_ && matu_.isEmpty() && buf_.indexOf('\n') < 0) QCoreApplication::exit(0);
+}
+
+bool Soujuu::hakoAru() const {
+  return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
 }
 
 bool Soujuu::hima() const {
@@ -81,7 +98,8 @@ void Soujuu::meirei(const QString& line) {
   if (cmd == "click") {
     click(arg);
   } else if (cmd == "answer") {
-    answer(arg);
+    matu_ = line;
+    matuTimer_.start();
   } else if (cmd == "type") {
     const qsizetype sp2 = arg.indexOf(' ');
     const QString name = sp2 < 0 ? arg : arg.left(sp2);
@@ -115,12 +133,15 @@ void Soujuu::meirei(const QString& line) {
     }
     kaku("ok shown " + arg + (x->isVisible() ? " 1" : " 0"));
   } else if (cmd == "wait-idle") {
-    if (hima())
+    if (hima()) {
       kaku("ok idle");
-    else
-      matu_.start();
+    } else {
+      matu_ = line;
+      matuTimer_.start();
+    }
   } else if (cmd == "quit") {
     kaku("ok quit");
+    QTimer::singleShot(0, this, [this] { susumu(); });  // the close may ask first
     if (!w_.close()) kaku("error still-open");
   } else {
     kaku("error unknown " + line);
@@ -134,6 +155,7 @@ bool Soujuu::click(const QString& name) {
       return false;
     }
     kaku("ok click " + name);
+    QTimer::singleShot(0, this, [this] { susumu(); });
     a->trigger();
     return true;
   }
@@ -147,8 +169,10 @@ bool Soujuu::click(const QString& name) {
     kaku("error not-clickable " + name);
     return false;
   }
-  // Answered before the click, which may open a box of its own.
+  // Answered before the click, which may open a box of its own; the next
+  // commands then run inside the box's loop.
   kaku("ok click " + name);
+  QTimer::singleShot(0, this, [this] { susumu(); });
   QPointer<QWidget> p = x;
   const QPointF at = QRectF(x->rect()).center();
   const QPointF global = x->mapToGlobal(at);

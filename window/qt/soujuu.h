@@ -2,19 +2,22 @@
 // through its controls, and reports every message box it shows. Used by
 // `syougi --drive` to run whole games from a test script.
 //
-// Commands, one per line; each answers one line "ok ..." or "error ...":
+// Commands, one per line, run in order; each answers one line "ok ..." or
+// "error ...":
 //   click NAME        mouse click on the control, or triggers the menu item
-//   answer BUTTON     presses OK, Cancel, Yes or No in the open message box
+//   answer BUTTON     waits for a message box, presses OK, Cancel, Yes or No
 //   type NAME TEXT    replaces the text of a text box
 //   text NAME         "ok text NAME <text>"
 //   shown NAME        "ok shown NAME 1" when visible, else 0
-//   wait-idle         answers once the computer's timer is off and no box is open
+//   wait-idle         waits until the computer's timer is off and no box is
+//                     open, then answers "ok idle"
 //   quit              closes the window
 // A shown message box prints "box <title>\t<text>" with line breaks as \n.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <cstdio>
 
@@ -33,10 +36,12 @@ class Soujuu : public QObject {
 
  private:
   void yomu();
+  void susumu();
   void meirei(const QString& line);
   void kaku(const QString& line);
   bool click(const QString& name);
   bool answer(const QString& button);
+  bool hakoAru() const;
   bool hima() const;
 
   SyougiWindow& w_;
@@ -44,7 +49,10 @@ class Soujuu : public QObject {
   std::FILE* out_;
   QSocketNotifier* notifier_ = nullptr;
   QByteArray buf_;
-  QTimer matu_;  // wait-idle
+  bool owari_ = false;  // end of input
+  // A command that waits (wait-idle, answer) holds back the ones after it.
+  QString matu_;
+  QTimer matuTimer_;
 };
 
 }  // namespace syougi
