@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,9 +33,9 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kProgram = std::string(SYOUGI_BINARY_DIR) + "/syougi";
 
-// Whole games have taken from 20 s to a little over 2 minutes (350 moves);
-// this only stops a hung run.
-constexpr auto kGameLimit = std::chrono::seconds(480);
+// Whole games have taken from 20 s to a little over 2 minutes (350 moves),
+// and 5 minutes built with the sanitizers; this only stops a hung run.
+constexpr auto kGameLimit = std::chrono::seconds(540);
 constexpr auto kReplyLimit = std::chrono::seconds(30);
 // Each side's reply has taken a few seconds at most; a link on which no
 // message has moved for this long waits for something that never comes.
@@ -60,6 +61,7 @@ class Mado {
     if (pipe(in) != 0 || pipe(out) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a killed test
       dup2(in[0], 0);
       dup2(out[1], 1);
       const int null = ::open("/dev/null", O_WRONLY);
@@ -191,6 +193,7 @@ class LinkMatch : public ::testing::Test {
     socat_ = fork();
     ASSERT_GE(socat_, 0);
     if (socat_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
       const int null = ::open("/dev/null", O_WRONLY);
       dup2(null, 1);
       dup2(null, 2);
