@@ -3,6 +3,7 @@
 // computer's reply going out, and the other end vanishing.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,6 +61,7 @@ class WindowLink : public ::testing::Test {
     socat_ = fork();
     ASSERT_GE(socat_, 0);
     if (socat_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a killed test
       const int null = ::open("/dev/null", O_WRONLY);
       dup2(null, 1);
       dup2(null, 2);
