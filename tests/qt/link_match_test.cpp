@@ -34,8 +34,9 @@ using Clock = std::chrono::steady_clock;
 const std::string kProgram = std::string(SYOUGI_BINARY_DIR) + "/syougi";
 
 // Whole games have taken from 20 s to a little over 2 minutes (350 moves),
-// and 5 minutes built with the sanitizers; this only stops a hung run.
-constexpr auto kGameLimit = std::chrono::seconds(540);
+// and 5 to 7 minutes built with the sanitizers on a busy machine; this only
+// stops a hung run.
+constexpr auto kGameLimit = std::chrono::seconds(1400);
 constexpr auto kReplyLimit = std::chrono::seconds(30);
 // Each side's reply has taken a few seconds at most; a link on which no
 // message has moved for this long waits for something that never comes.
