@@ -1,5 +1,7 @@
 #include "engine/eval.h"
 
+#include <bit>
+
 namespace syougi {
 
 Sennkei sennkeiOf(const std::string& name) {
@@ -14,8 +16,23 @@ Sennkei sennkeiOf(const std::string& name) {
 
 namespace {
 
-constexpr bool side1(int32_t c) { return c / 100 == 1; }
-constexpr bool side2(int32_t c) { return c / 100 == 2; }
+constexpr bool side1(int32_t c) { return static_cast<uint32_t>(c - 100) < 100; }
+constexpr bool side2(int32_t c) { return static_cast<uint32_t>(c - 200) < 100; }
+
+// Rank and file*10 of every cell, looked up rather than divided out.
+struct Masu {
+  std::array<int8_t, 112> dan{};
+  std::array<int8_t, 112> suji10{};
+};
+constexpr Masu makeMasu() {
+  Masu m;
+  for (int s = 0; s < 112; ++s) {
+    m.dan[s] = static_cast<int8_t>(s % 10);
+    m.suji10[s] = static_cast<int8_t>(s / 10 * 10);
+  }
+  return m;
+}
+constexpr Masu kMasu = makeMasu();
 
 // Hand bonus by kind 2..8: [kind][0] for one piece, [kind][1] for more.
 constexpr int32_t kMotiBonus[9][2] = {{0, 0},   {0, 0},   {25, 35}, {25, 35}, {20, 30},
@@ -31,12 +48,12 @@ constexpr Kinbou kKinbou1[8] = {{10, 4}, {-10, 4}, {-11, 5}, {-1, 6},
 constexpr Kinbou kKinbou2[8] = {{10, 4}, {-10, 4}, {11, 5}, {1, 6},
                                 {-9, 5}, {-11, 2}, {-1, 2}, {9, 2}};
 
-inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int32_t oupl2,
+inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan2,
                   int s, int32_t p, int32_t& kouho) {
   const auto& w1 = ba.basyo1;
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
-  const int r = rankOf(s);
+  const int r = kMasu.dan[s];
   if (A1[s] < A2[s]) kouho += w1[s] * v / 250;
   switch (p) {
     case 108:
@@ -61,7 +78,7 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
       kouho -= w1[s] * v / (A2[s] * 10 + 40);
       break;
     case 107:
-      kouho -= w1[fileOf(s) * 10] * v / (A2[s] * 10 + 40) + r * 2;
+      kouho -= w1[kMasu.suji10[s]] * v / (A2[s] * 10 + 40) + r * 2;
       break;
     case 103:
     case 113:
@@ -79,7 +96,7 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
       if (B[s - 1] == 0) kouho -= t;
       if (B[s + 10] == 0) kouho -= t;
       if (B[s - 10] == 0) kouho -= t;
-      if (rankOf(oupl2) <= 3) {
+      if (ouDan2 <= 3) {
         if (r == 1)
           kouho -= 30;
         else if (r == 2)
@@ -91,12 +108,12 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   }
 }
 
-inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int32_t oupl1,
+inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
                   int s, int32_t p, int32_t& kouho) {
   const auto& w2 = ba.basyo2;
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
-  const int r = rankOf(s);
+  const int r = kMasu.dan[s];
   if (A2[s] < A1[s]) kouho -= w2[s] * v / 250;
   switch (p) {
     case 208:
@@ -120,7 +137,7 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
       kouho += w2[s] * v / (A1[s] * 10 + 40);
       break;
     case 207:
-      kouho += w2[fileOf(s) * 10] * v / (A1[s] * 10 + 40) - r * 2 + 20;
+      kouho += w2[kMasu.suji10[s]] * v / (A1[s] * 10 + 40) - r * 2 + 20;
       break;
     case 203:
     case 213:
@@ -138,7 +155,7 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
       if (B[s - 1] == 0) kouho += t;
       if (B[s + 10] == 0) kouho += t;
       if (B[s - 10] == 0) kouho += t;
-      if (rankOf(oupl1) >= 7) {
+      if (ouDan1 >= 7) {
         if (r == 9)
           kouho += 30;
         else if (r == 8)
@@ -220,19 +237,37 @@ void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
 void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
                  const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
                  const Basyo& basyo, Sennkei sennkei) {
+  Komabit k1;
+  Komabit k2;
+  komabitOf(kouhoaru, k1, k2);
+  kouhosirabe(kouhoaru, kouholl2, toripl1, toripl2, oupl1, oupl2, kouho, basyo, sennkei, k1, k2);
+}
+
+void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
+                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouhoOut,
+                 const Basyo& basyo, Sennkei sennkei, const Komabit& koma1bit,
+                 const Komabit& koma2bit) {
+  // A local sum: the compiler need not store through the reference, which
+  // might alias the board, after every term.
+  int32_t kouho = kouhoOut;
   const Ban& B = kouhoaru;
   const Kiki& A1 = toripl1;
   const Kiki& A2 = toripl2;
   const int32_t t = basyo.teban;
 
-  for (int f = 1; f <= 9; ++f) {
-    for (int r = 1; r <= 9; ++r) {
-      const int s = f * 10 + r;
-      const int32_t p = B[s];
-      if (p > 100 && p < 200)
-        koma1(B, A1, A2, basyo, oupl2, s, p, kouho);
-      else if (p > 200 && p < 219)
-        koma2(B, A1, A2, basyo, oupl1, s, p, kouho);
+  const int ouDan1 = rankOf(oupl1);
+  const int ouDan2 = rankOf(oupl2);
+  // Pieces in any order: every term is added on its own.
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = koma1bit.w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      koma1(B, A1, A2, basyo, ouDan2, s, B[s], kouho);
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = koma2bit.w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      koma2(B, A1, A2, basyo, ouDan1, s, B[s], kouho);
     }
   }
 
@@ -287,6 +322,7 @@ void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1
   }
 
   senkeiTen(B, sennkei, kouho);
+  kouhoOut = kouho;
 }
 
 }  // namespace syougi

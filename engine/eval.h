@@ -6,6 +6,7 @@
 
 #include "engine/basyo.h"
 #include "model/board.h"
+#include "model/kiki.h"
 
 namespace syougi {
 
@@ -17,5 +18,10 @@ Sennkei sennkeiOf(const std::string& name);
 void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
                  const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
                  const Basyo& basyo, Sennkei sennkei);
+// The same with the squares of each side's pieces already known.
+void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
+                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
+                 const Basyo& basyo, Sennkei sennkei, const Komabit& koma1bit,
+                 const Komabit& koma2bit);
 
 }  // namespace syougi

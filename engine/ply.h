@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "model/board.h"
+#include "model/kiki.h"
 
 namespace syougi {
 
@@ -28,6 +29,12 @@ struct Ply {
   std::array<int32_t, kListMax> kmoto{};
   std::array<int32_t, kListMax> ksaki{};
   std::array<int16_t, kListMax> kten{};
+  // Derived from aru when the main search generates this ply's children:
+  // from it each child's attack counts follow by its one move.
+  KikiHo ho{};
+  // Each examined candidate's piece squares.
+  Komabit komabit1{};
+  Komabit komabit2{};
 };
 
 // Index N is ply N (1..11); index 0 is unused.

@@ -1,5 +1,7 @@
 #include "engine/search.h"
 
+#include <bit>
+
 #include "model/attacks.h"
 
 namespace syougi {
@@ -174,6 +176,29 @@ void Search::narabekae() {
   }
 }
 
+// Ply N's attack counts after the candidate made on its board, from the
+// parent's by the one move.
+template <int N>
+void Search::kikiKousin() {
+  Ply& p = t_[N];
+  const Ply& q = t_[N - 1];
+  // A captured king leaves the old square in place rather than garbage.
+  p.oupl1 = q.oupl1;
+  p.oupl2 = q.oupl2;
+  if (!kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.moto, p.saki, p.toripl1, p.toripl2,
+                           p.komabit1, p.komabit2, p.oupl1, p.oupl2)) {
+    torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  }
+}
+
+// The parent's single-step counts and sliding pieces, once per node before
+// its children are examined.
+template <int N>
+void Search::oyaHo() {
+  Ply& q = t_[N - 1];
+  hoSirabe(q.aru, q.ho);
+}
+
 // The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the
 // leaf examinations kouhosirabe7 / kouhosirabe9): the move is made on ply N's
 // board and described by its moto/saki (both 0 for a pass).
@@ -188,10 +213,7 @@ void Search::kouhosirabeN() {
   p.ten = 0;
   p.kiken = 0;
   p.kikenbasyo = 0;
-  // A captured king leaves the old square in place rather than garbage.
-  p.oupl1 = q.oupl1;
-  p.oupl2 = q.oupl2;
-  torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  kikiKousin<N>();
   const Kiki& aM = kikiOf<M>(p);
   const Kiki& aO = kikiOf<O>(p);
   const int kM = ouOf<M>(p);
@@ -243,70 +265,74 @@ void Search::kouhosirabeN() {
     const int to = p.saki % 100;
     const bool toru = p.saki != 0 && q.aru[to] != 0;
     int16_t kiken = 0;
-    for (int s = 11; s <= 99; ++s) {
-      if (aO[s] == 0) continue;
-      const int32_t c = p.aru[s];
-      if (c / 100 != M) continue;
-      const int kd = c % 100;
-      const bool oogoma = kd == OU || kd == HI || kd == KA || kd == RY || kd == UM;
-      if (!oogoma && w[s] <= 19) continue;
-      const int32_t v = komaten[c];
-      const int32_t ws = w[s];
-      const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;
-      int32_t k = 0;
-      if (aM[s] > 0) {
-        // O's pieces standing where they attack s; the last match wins.
-        // Squares from which an O piece reaches s, written from M's side:
-        // O's piece at s + F*x moves by -F*x.
-        const int32_t f1 = p.aru[s + F];                               // in front of s
-        const int32_t fl = p.aru[s + F + 10], fr = p.aru[s + F - 10];  // front diagonals
-        const int32_t sl = p.aru[s + 10], sr = p.aru[s - 10];          // sides
-        const int32_t b1 = p.aru[s - F];                               // behind
-        const int32_t bl = p.aru[s - F + 10], br = p.aru[s - F - 10];  // back diagonals
-        const auto kin = [&](int32_t code) {
-          return f1 == code || fl == code || fr == code || sl == code || sr == code || b1 == code;
-        };
-        const auto gin = [&](int32_t code) {
-          return f1 == code || fl == code || fr == code || bl == code || br == code;
-        };
-        if (kin(o + KI)) k = v - komaten[100 + KI];
-        if (kin(o + NG)) k = v - komaten[100 + GI];
-        if (gin(o + GI)) k = v - komaten[100 + GI];
-        if (kin(o + NK)) k = v - komaten[100 + KE] + 10;
-        if (kin(o + NY)) k = v - komaten[100 + KY] + 10;
-        // Seen from side 1's piece on 11 the second knight square is cell -1.
-        if (p.aru[s + 2 * F + 10] == o + KE ||
-            (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
-          k = v - komaten[100 + KE];
-        for (int x = s + F;; x += F) {
-          const int32_t e = p.aru[x];
-          if (e == 0) continue;
-          if (e == o + KY) k = v - komaten[100 + KY];
-          break;
-        }
-        if (kin(o + TO)) k = v - komaten[100 + FU] + 30;
-        if (f1 == o + FU) k = v - komaten[100 + FU];
-        if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
-          k = static_cast<int16_t>(k * ws) / 50;
+    const Komabit& bM = M == 1 ? p.komabit1 : p.komabit2;
+    // M's pieces in square order: the first square with the largest loss is kept.
+    for (int i = 0; i < 2; ++i) {
+      for (uint64_t x = bM.w[i]; x != 0; x &= x - 1) {
+        const int s = i * 64 + std::countr_zero(x);
+        if (aO[s] == 0) continue;
+        const int32_t c = p.aru[s];
+        const int kd = c % 100;
+        const bool oogoma = kd == OU || kd == HI || kd == KA || kd == RY || kd == UM;
+        if (!oogoma && w[s] <= 19) continue;
+        const int32_t v = komaten[c];
+        const int32_t ws = w[s];
+        const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;
+        int32_t k = 0;
+        if (aM[s] > 0) {
+          // O's pieces standing where they attack s; the last match wins.
+          // Squares from which an O piece reaches s, written from M's side:
+          // O's piece at s + F*x moves by -F*x.
+          const int32_t f1 = p.aru[s + F];                               // in front of s
+          const int32_t fl = p.aru[s + F + 10], fr = p.aru[s + F - 10];  // front diagonals
+          const int32_t sl = p.aru[s + 10], sr = p.aru[s - 10];          // sides
+          const int32_t b1 = p.aru[s - F];                               // behind
+          const int32_t bl = p.aru[s - F + 10], br = p.aru[s - F - 10];  // back diagonals
+          const auto kin = [&](int32_t code) {
+            return f1 == code || fl == code || fr == code || sl == code || sr == code || b1 == code;
+          };
+          const auto gin = [&](int32_t code) {
+            return f1 == code || fl == code || fr == code || bl == code || br == code;
+          };
+          if (kin(o + KI)) k = v - komaten[100 + KI];
+          if (kin(o + NG)) k = v - komaten[100 + GI];
+          if (gin(o + GI)) k = v - komaten[100 + GI];
+          if (kin(o + NK)) k = v - komaten[100 + KE] + 10;
+          if (kin(o + NY)) k = v - komaten[100 + KY] + 10;
+          // Seen from side 1's piece on 11 the second knight square is cell -1.
+          if (p.aru[s + 2 * F + 10] == o + KE ||
+              (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
+            k = v - komaten[100 + KE];
+          for (int x = s + F;; x += F) {
+            const int32_t e = p.aru[x];
+            if (e == 0) continue;
+            if (e == o + KY) k = v - komaten[100 + KY];
+            break;
+          }
+          if (kin(o + TO)) k = v - komaten[100 + FU] + 30;
+          if (f1 == o + FU) k = v - komaten[100 + FU];
+          if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
+            k = static_cast<int16_t>(k * ws) / 50;
+          } else if (kd == KY) {
+            k = static_cast<int16_t>(k * wk) / 50;
+          }
+          if (aO[s] > aM[s]) k += 2 * wk;
+        } else if (kd == HI || kd == KA || kd == RY || kd == UM) {
+          k = v;
         } else if (kd == KY) {
-          k = static_cast<int16_t>(k * wk) / 50;
+          k = wk * v / 50;
+        } else if (kd != OU) {
+          k = ws * v / 50;
         }
-        if (aO[s] > aM[s]) k += 2 * wk;
-      } else if (kd == HI || kd == KA || kd == RY || kd == UM) {
-        k = v;
-      } else if (kd == KY) {
-        k = wk * v / 50;
-      } else if (kd != OU) {
-        k = ws * v / 50;
-      }
-      if (k > kiken) {
-        kiken = static_cast<int16_t>(k);
-        p.kikenbasyo = s;
-      }
-      if constexpr (!Leaf && (N == 6 || N == 8)) {
-        // A quiet move that puts the piece where it is lost is not listed.
-        constexpr int genkai = N == 6 ? 100 : 30;
-        if (k > genkai && !toru && p.kikenbasyo == to) return;
+        if (k > kiken) {
+          kiken = static_cast<int16_t>(k);
+          p.kikenbasyo = s;
+        }
+        if constexpr (!Leaf && (N == 6 || N == 8)) {
+          // A quiet move that puts the piece where it is lost is not listed.
+          constexpr int genkai = N == 6 ? 100 : 30;
+          if (k > genkai && !toru && p.kikenbasyo == to) return;
+        }
       }
     }
     p.kiken = kiken;
@@ -324,7 +350,8 @@ void Search::kouhosirabeN() {
     if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
   }
 
-  kouhosirabe(p.aru, p.arull, p.toripl1, p.toripl2, p.oupl1, p.oupl2, ten, bs_, sk_);
+  kouhosirabe(p.aru, p.arull, p.toripl1, p.toripl2, p.oupl1, p.oupl2, ten, bs_, sk_, p.komabit1,
+              p.komabit2);
 
   if constexpr (N == 1) {
     constexpr int32_t bonus[4] = {50, 40, 30, 30};
@@ -725,6 +752,7 @@ template <int N>
 void Search::kouhoList() {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
+  oyaHo<N>();
   resetList<N>();
   passAnc_[N] = passTerms<N>();
   p.aru = q.aru;
@@ -750,6 +778,7 @@ void Search::ply() {
   const Ply& q = t_[N - 1];
   ++nodes;
   ++nodesAt[N];
+  oyaHo<N>();
 
   resetList<N>();
   passAnc_[N] = passTerms<N>();
@@ -825,6 +854,7 @@ void Search::leaf() {
   const Ply& q = t_[N - 1];
   ++nodes;
   ++nodesAt[N];
+  oyaHo<N>();
   p.saikou = kRow[N].init;
   passAnc_[N] = passTerms<N>();
   p.aru = q.aru;

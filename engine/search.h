@@ -80,6 +80,10 @@ class Search {
   template <int N, bool Leaf>
   void kouhosirabeN();
   template <int N>
+  void kikiKousin();
+  template <int N>
+  void oyaHo();
+  template <int N>
   void narabekae();
   template <int N>
   void resetList();

@@ -1,0 +1,297 @@
+// The attack counting of `torisirabe`, split into what a piece reaches by
+// single steps and what it reaches along its sliding lines, so that the
+// search can update a parent's counts by one move instead of counting afresh.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "model/board.h"
+
+namespace syougi::kiki {
+
+// Which pieces a line passes through, and which pieces support it one step
+// further. The direction class decides both (Side 1 orientation; side 2 uses
+// the mirrored direction with the same class).
+enum Line { kRookFwd, kRookOther, kBishopFwd, kBishopBack, kLance };
+
+constexpr bool isPromoted1(int32_t c) { return (c & 48) == 48; }       // 112..118
+constexpr bool isPromoted2(int32_t c) { return ((c - 20) & 63) < 8; }  // 212..218
+
+template <int Side>
+constexpr bool promoted(int32_t c) {
+  return Side == 1 ? isPromoted1(c) : isPromoted2(c);
+}
+
+template <int Side, Line L>
+constexpr bool transparent(int32_t c) {
+  constexpr int own = Side * 100;
+  constexpr int enemyKing = Side == 1 ? 201 : 101;
+  if (c == 0 || c == enemyKing) return true;
+  if constexpr (L == kRookFwd || L == kRookOther || L == kLance) {
+    if (c == own + 2 || c == own + 12) return true;
+    if constexpr (L == kRookFwd || L == kLance) {
+      if (c == own + 7) return true;
+    }
+    return false;
+  } else {
+    return c == own + 3 || c == own + 13;
+  }
+}
+
+template <int Side, Line L>
+constexpr bool supports(int32_t c) {
+  constexpr int own = Side * 100;
+  // Only own pieces; the off-board marker and enemy pieces never support.
+  if (c / 100 != Side) return false;
+  if constexpr (L == kRookFwd || L == kLance) {
+    return c == own + 4 || c == own + 5 || c == own + 8 || promoted<Side>(c);
+  } else if constexpr (L == kRookOther) {
+    return c == own + 4 || promoted<Side>(c);
+  } else if constexpr (L == kBishopFwd) {
+    return c == own + 4 || c == own + 5 || promoted<Side>(c);
+  } else {
+    return c == own + 5 || c == own + 12;
+  }
+}
+
+// Both answers for every piece code, a bit pair per side and line class.
+template <int Side, Line L>
+constexpr uint32_t senBit(bool support) {
+  return uint32_t{1} << ((Side - 1) * 10 + L * 2 + (support ? 1 : 0));
+}
+template <int Side, Line L>
+constexpr void fillSen(std::array<uint32_t, 219>& t) {
+  for (int c = 0; c < 219; ++c) {
+    if (transparent<Side, L>(c)) t[c] |= senBit<Side, L>(false);
+    if (supports<Side, L>(c)) t[c] |= senBit<Side, L>(true);
+  }
+}
+constexpr std::array<uint32_t, 219> makeSen() {
+  std::array<uint32_t, 219> t{};
+  fillSen<1, kRookFwd>(t);
+  fillSen<1, kRookOther>(t);
+  fillSen<1, kBishopFwd>(t);
+  fillSen<1, kBishopBack>(t);
+  fillSen<1, kLance>(t);
+  fillSen<2, kRookFwd>(t);
+  fillSen<2, kRookOther>(t);
+  fillSen<2, kBishopFwd>(t);
+  fillSen<2, kBishopBack>(t);
+  fillSen<2, kLance>(t);
+  return t;
+}
+inline constexpr std::array<uint32_t, 219> kSen = makeSen();
+
+template <int Side, Line L, int D>
+inline void slide(const Ban& b, Kiki& a, int s) {
+#pragma GCC unroll 8
+  for (int d = 1; d <= 8; ++d) {
+    const int q = s + D * d;
+    ++a[q];
+    const int32_t c = b[q];
+    // Anything that is not a piece code stops the line without support.
+    const uint32_t f = static_cast<uint32_t>(c) < 219 ? kSen[c] : 0;
+    if (f & senBit<Side, L>(false)) continue;
+    if (f & senBit<Side, L>(true)) ++a[q + D];
+    return;
+  }
+}
+
+template <int Side>
+inline void rookLines(const Ban& b, Kiki& a, int s) {
+  constexpr int F = Side == 1 ? -1 : 1;  // forward
+  slide<Side, kRookOther, -10>(b, a, s);
+  slide<Side, kRookOther, 10>(b, a, s);
+  slide<Side, kRookFwd, F>(b, a, s);
+  slide<Side, kRookOther, -F>(b, a, s);
+}
+
+template <int Side>
+inline void bishopLines(const Ban& b, Kiki& a, int s) {
+  constexpr int F = Side == 1 ? -1 : 1;
+  slide<Side, kBishopFwd, -10 + F>(b, a, s);
+  slide<Side, kBishopFwd, 10 + F>(b, a, s);
+  slide<Side, kBishopBack, -10 - F>(b, a, s);
+  slide<Side, kBishopBack, 10 - F>(b, a, s);
+}
+
+constexpr bool hasiru(int kind) {
+  return kind == HI || kind == RY || kind == KA || kind == UM || kind == KY;
+}
+
+// The single steps of each kind (side 1; side 2 negates them). The sliding
+// kinds have their lines counted separately.
+struct Steps {
+  int n;
+  int d[8];
+};
+constexpr std::array<Steps, 19> makeSteps() {
+  std::array<Steps, 19> t{};
+  const auto kin = Steps{6, {-11, 9, -1, 1, -10, 10}};
+  t[OU] = Steps{8, {-11, -10, -9, -1, 1, 9, 10, 11}};
+  t[RY] = Steps{4, {-11, -9, 9, 11}};
+  t[UM] = Steps{4, {-10, -1, 1, 10}};
+  t[KI] = kin;
+  t[NG] = kin;
+  t[NK] = kin;
+  t[NY] = kin;
+  t[TO] = kin;
+  t[GI] = Steps{5, {-11, 9, -1, -9, 11}};
+  t[KE] = Steps{2, {-12, 8}};
+  t[FU] = Steps{1, {-1}};
+  return t;
+}
+inline constexpr std::array<Steps, 19> kSteps = makeSteps();
+
+// Adds (Sign +1) or takes away (Sign -1) the single steps of a piece of
+// `kind` on s.
+template <int Side, int Sign>
+inline void hoKiki(Kiki& a, int s, int kind) {
+  constexpr int F = Side == 1 ? 1 : -1;
+  const Steps& st = kSteps[kind];
+  for (int i = 0; i < st.n; ++i) a[s + F * st.d[i]] += Sign;
+}
+
+// The sliding lines of a piece of `kind` on s.
+template <int Side>
+inline void senKiki(const Ban& b, Kiki& a, int s, int kind) {
+  switch (kind) {
+    case HI:
+    case RY:
+      rookLines<Side>(b, a, s);
+      break;
+    case KA:
+    case UM:
+      bishopLines<Side>(b, a, s);
+      break;
+    case KY:
+      slide<Side, kLance, Side == 1 ? -1 : 1>(b, a, s);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace syougi::kiki
+
+namespace syougi {
+
+// The squares of the sliding pieces (rook, bishop, lance and their
+// promotions) of both sides. A board with more than fit is flagged and then
+// counted afresh every time.
+struct Hasiri {
+  static constexpr int kMax = 16;
+  std::array<uint8_t, kMax> sq{};
+  int32_t n = 0;
+  bool over = false;
+};
+
+
+// The squares holding one side's pieces, a bit per cell, so that a scan
+// visits the pieces alone and still in square order.
+struct Komabit {
+  std::array<uint64_t, 2> w{};
+
+  void set(int s) { w[s >> 6] |= uint64_t{1} << (s & 63); }
+  void clear(int s) { w[s >> 6] &= ~(uint64_t{1} << (s & 63)); }
+};
+
+// Komabit of both sides from a board; any other code is no piece.
+inline void komabitOf(const Ban& aru, Komabit& k1, Komabit& k2) {
+  k1 = Komabit{};
+  k2 = Komabit{};
+  for (int s = 11; s <= 99; ++s) {
+    const int32_t c = aru[s];
+    if (c > 100 && c < 200) {
+      k1.set(s);
+    } else if (c > 200 && c < 219) {
+      k2.set(s);
+    }
+  }
+}
+
+
+// What a position's attack counts split into: the single-step counts, the
+// sliding pieces and each side's piece squares. A child's counts follow from
+// its parent's by the one move made.
+struct KikiHo {
+  Kiki hopl1{};
+  Kiki hopl2{};
+  Hasiri hasiri{};
+  Komabit komabit1{};
+  Komabit komabit2{};
+};
+
+// Side M's move moto -> saki (saki + 100 when it promotes; moto = side*100 +
+// kind for a drop; 0 for a pass) made from `oya` to `ko`: the counts of `ko`
+// into toripl1 / toripl2 and its piece squares into komabit1 / komabit2. The
+// king squares come in as the parent's and change only when a king moves.
+// Returns false when there are too many sliding pieces to follow; the counts
+// must then be taken afresh.
+template <int M>
+inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
+                     Kiki& toripl1, Kiki& toripl2, Komabit& komabit1, Komabit& komabit2,
+                     int32_t& oupl1, int32_t& oupl2) {
+  constexpr int O = 3 - M;
+  Hasiri h = ho.hasiri;
+  toripl1 = ho.hopl1;
+  toripl2 = ho.hopl2;
+  komabit1 = ho.komabit1;
+  komabit2 = ho.komabit2;
+  Kiki& aM = M == 1 ? toripl1 : toripl2;
+  Kiki& aO = M == 1 ? toripl2 : toripl1;
+  Komabit& bM = M == 1 ? komabit1 : komabit2;
+  Komabit& bO = M == 1 ? komabit2 : komabit1;
+
+  if (moto > 100) {
+    const int kd = moto % 100;
+    bM.set(saki);
+    kiki::hoKiki<M, 1>(aM, saki, kd);
+    if (kiki::hasiru(kd)) {
+      if (h.n == Hasiri::kMax) return false;
+      h.sq[h.n++] = static_cast<uint8_t>(saki);
+    }
+  } else if (moto != 0) {
+    const int to = saki > 100 ? saki - 100 : saki;
+    const int kOld = oya[moto] % 100;
+    const int kNew = ko[to] % 100;
+    const int32_t cap = oya[to];
+    bM.clear(moto);
+    bM.set(to);
+    kiki::hoKiki<M, -1>(aM, moto, kOld);
+    kiki::hoKiki<M, 1>(aM, to, kNew);
+    if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
+    const auto drop = [&h](int sq) {
+      for (int i = 0; i < h.n; ++i) {
+        if (h.sq[i] == sq) {
+          h.sq[i] = h.sq[--h.n];
+          return;
+        }
+      }
+    };
+    if (cap != 0) {
+      bO.clear(to);
+      kiki::hoKiki<O, -1>(aO, to, cap % 100);
+      if (kiki::hasiru(cap % 100)) drop(to);
+    }
+    if (kiki::hasiru(kOld)) {
+      drop(moto);
+      if (kiki::hasiru(kNew)) h.sq[h.n++] = static_cast<uint8_t>(to);
+    }
+  }
+  if (h.over) return false;
+
+  for (int i = 0; i < h.n; ++i) {
+    const int sq = h.sq[i];
+    const int32_t c = ko[sq];
+    if (c / 100 == 1) {
+      kiki::senKiki<1>(ko, toripl1, sq, c % 100);
+    } else {
+      kiki::senKiki<2>(ko, toripl2, sq, c % 100);
+    }
+  }
+  return true;
+}
+
+}  // namespace syougi

@@ -1,0 +1,198 @@
+// Attack counts brought up to date by one move (kikiSasu) must equal the
+// counts taken afresh (torisirabe) on the position after the move, on every
+// cell, with the same piece squares and king squares.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "model/attacks.h"
+#include "model/board.h"
+#include "model/kiki.h"
+#include "model/rules.h"
+
+using namespace syougi;
+
+namespace {
+
+struct Sasite {
+  int32_t moto;  // square, side*100 + kind for a drop, 0 for a pass
+  int32_t saki;  // square, +100 when the piece promotes
+};
+
+// Every legal move of side M, written as the search writes its moves.
+std::vector<Sasite> sasiteOf(int M, const Ban& aru, const Mochi& arull) {
+  Ban b = aru;
+  Mochi m = arull;
+  if (M == 2) hanten(aru, arull, b, m);
+  static Te te[1024];
+  const int n = std::min(gouhousyu(b, m, te, 1024), 1024);
+  std::vector<Sasite> out;
+  for (int i = 0; i < n; ++i) {
+    int32_t moto = te[i].moto;
+    int32_t saki = te[i].saki;
+    if (M == 2) {
+      moto = moto > 100 ? moto + 100 : 110 - moto;
+      saki = 110 - saki;
+    }
+    out.push_back({moto, saki + (te[i].naru ? 100 : 0)});
+  }
+  return out;
+}
+
+void sasu(int M, Ban& b, Mochi& h, const Sasite& s) {
+  if (s.moto == 0) return;
+  if (s.moto > 100) {
+    b[s.saki] = s.moto;
+    --h[M * 10 + s.moto % 100];
+    return;
+  }
+  const int to = s.saki % 100;
+  const int32_t cap = b[to];
+  if (cap != 0 && cap % 100 != OU) ++h[M * 10 + cap % 100 % 10];
+  b[to] = s.saki > 100 ? b[s.moto] + 10 : b[s.moto];
+  b[s.moto] = 0;
+}
+
+// Checks one move from (aru, arull); returns false after the first mismatch.
+bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
+  Kiki t1, t2;
+  int32_t ou1 = 0, ou2 = 0;
+  torisirabe(aru, t1, t2, ou1, ou2);
+  KikiHo ho;
+  hoSirabe(aru, ho);
+
+  Ban ko = aru;
+  Mochi kll = arull;
+  sasu(M, ko, kll, s);
+
+  Kiki f1, f2;
+  int32_t fou1 = ou1, fou2 = ou2;
+  torisirabe(ko, f1, f2, fou1, fou2);
+  Komabit fb1, fb2;
+  komabitOf(ko, fb1, fb2);
+
+  Kiki k1, k2;
+  Komabit kb1, kb2;
+  int32_t kou1 = ou1, kou2 = ou2;
+  const bool ok = M == 1 ? kikiSasu<1>(aru, ho, ko, s.moto, s.saki, k1, k2, kb1, kb2, kou1, kou2)
+                         : kikiSasu<2>(aru, ho, ko, s.moto, s.saki, k1, k2, kb1, kb2, kou1, kou2);
+  EXPECT_TRUE(ok);
+  for (int c = 0; c < 112; ++c) {
+    EXPECT_EQ(k1[c], f1[c]) << "side 1, cell " << c << ", move " << s.moto << "-" << s.saki;
+    EXPECT_EQ(k2[c], f2[c]) << "side 2, cell " << c << ", move " << s.moto << "-" << s.saki;
+    if (k1[c] != f1[c] || k2[c] != f2[c]) return false;
+  }
+  EXPECT_EQ(kb1.w, fb1.w) << s.moto << "-" << s.saki;
+  EXPECT_EQ(kb2.w, fb2.w) << s.moto << "-" << s.saki;
+  EXPECT_EQ(kou1, fou1);
+  EXPECT_EQ(kou2, fou2);
+  return kb1.w == fb1.w && kb2.w == fb2.w && kou1 == fou1 && kou2 == fou2;
+}
+
+Ban emptyBoard() {
+  Ban b;
+  Mochi m;
+  syokihaiti(b, m);
+  for (int s = 11; s <= 99; ++s)
+    if (s % 10 != 0) b[s] = 0;
+  return b;
+}
+
+}  // namespace
+
+// Random games with both sides moving; at every position every legal move
+// of the side to move (captures, promotions both ways, drops) and the pass.
+TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
+  std::mt19937 rng(20261208);
+  int checked = 0;
+  for (int game = 0; game < 20; ++game) {
+    Ban aru;
+    Mochi arull;
+    syokihaiti(aru, arull);
+    int M = 1;
+    for (int te = 0; te < 150; ++te) {
+      const std::vector<Sasite> all = sasiteOf(M, aru, arull);
+      if (all.empty()) break;
+      ASSERT_TRUE(sameAsFresh(M, aru, arull, {0, 0}));
+      for (const Sasite& s : all) {
+        ASSERT_TRUE(sameAsFresh(M, aru, arull, s));
+        ++checked;
+      }
+      // Captures are preferred so that hands fill and drops get checked.
+      size_t pick = rng() % all.size();
+      for (int tries = 0; tries < 4; ++tries) {
+        const size_t i = rng() % all.size();
+        if (aru[all[i].saki % 100] != 0) pick = i;
+      }
+      sasu(M, aru, arull, all[pick]);
+      M = 3 - M;
+    }
+  }
+  EXPECT_GT(checked, 100000);
+}
+
+// Sliding pieces seen through, supported past, blocked, captured, promoted
+// (a lance stops sliding) and dropped, on a board built for them.
+TEST(KikiSasu, SlidingPiecesGainedLostAndChanged) {
+  Ban b = emptyBoard();
+  b[59] = 101;
+  b[51] = 201;
+  b[55] = 102;  // rook, with a gold and a pawn on its forward line
+  b[54] = 104;
+  b[53] = 208;
+  b[33] = 203;  // bishop seeing through its own bishop
+  b[44] = 213;
+  b[93] = 107;  // lance about to promote
+  b[17] = 207;  // side 2's lance
+  b[15] = 112;  // a dragon in front of it
+  Mochi h{};
+  h[12] = 1;  // side 1 has a rook, a bishop and a lance in hand
+  h[13] = 1;
+  h[17] = 1;
+  h[27] = 2;
+  const Sasite side1[] = {{55, 56}, {55, 45}, {54, 53}, {93, 192}, {93, 92}, {15, 13},
+                          {15, 17}, {102, 57}, {103, 77}, {107, 58}, {0, 0}};
+  for (const Sasite& s : side1) EXPECT_TRUE(sameAsFresh(1, b, h, s)) << s.moto << "-" << s.saki;
+  const Sasite side2[] = {{44, 55}, {44, 66}, {33, 22}, {17, 16}, {17, 15},
+                          {53, 54}, {207, 56}, {207, 13}, {0, 0}};
+  for (const Sasite& s : side2) EXPECT_TRUE(sameAsFresh(2, b, h, s)) << s.moto << "-" << s.saki;
+}
+
+// More sliding pieces than the list holds: hoSirabe flags it and kikiSasu
+// asks for fresh counts instead of returning wrong ones.
+TEST(KikiSasu, TooManySlidingPiecesAsksForFreshCounts) {
+  Ban b = emptyBoard();
+  b[59] = 101;
+  b[51] = 201;
+  int placed = 0;
+  for (int f = 1; f <= 9 && placed < Hasiri::kMax + 1; ++f) {
+    for (int r = 3; r <= 4 && placed < Hasiri::kMax + 1; ++r) {
+      b[f * 10 + r] = 207;
+      ++placed;
+    }
+  }
+  KikiHo ho;
+  hoSirabe(b, ho);
+  EXPECT_TRUE(ho.hasiri.over);
+  Ban ko = b;
+  ko[58] = 101;
+  ko[59] = 0;
+  Kiki t1, t2;
+  Komabit k1, k2;
+  int32_t ou1 = 59, ou2 = 51;
+  EXPECT_FALSE(kikiSasu<1>(b, ho, ko, 59, 58, t1, t2, k1, k2, ou1, ou2));
+
+  // One short of the limit, a drop of one more sliding piece is refused too.
+  Ban c = emptyBoard();
+  c[59] = 101;
+  c[51] = 201;
+  for (int i = 0; i < Hasiri::kMax; ++i) c[(i / 2 + 1) * 10 + 3 + i % 2] = 207;
+  hoSirabe(c, ho);
+  EXPECT_FALSE(ho.hasiri.over);
+  EXPECT_EQ(ho.hasiri.n, Hasiri::kMax);
+  Ban kc = c;
+  kc[57] = 102;
+  EXPECT_FALSE(kikiSasu<1>(c, ho, kc, 102, 57, t1, t2, k1, k2, ou1, ou2));
+}
