@@ -48,122 +48,110 @@ constexpr Kinbou kKinbou1[8] = {{10, 4}, {-10, 4}, {-11, 5}, {-1, 6},
 constexpr Kinbou kKinbou2[8] = {{10, 4}, {-10, 4}, {11, 5}, {1, 6},
                                 {-9, 5}, {-11, 2}, {-1, 2}, {9, 2}};
 
+// One side-1 piece of group R on s: its own terms.
+template <int R>
 inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan2,
-                  int s, int32_t p, int32_t& kouho) {
+                  int s, int32_t& kouho) {
   const auto& w1 = ba.basyo1;
+  const int32_t p = B[s];
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
   const int r = kMasu.dan[s];
   if (A1[s] < A2[s]) kouho += w1[s] * v / 250;
-  switch (p) {
-    case 108:
-      kouho -= w1[s] * v / (A2[s] * 10 + 40);
-      // s-2 >= 9 and s-1 >= 10: a side-1 pawn is never on rank 1 and the
-      // cells above rank 1 are inside the board array anyway.
-      if ((side2(B[s - 2]) || side2(B[s - 1])) && B[s - 2] != 208) kouho -= w1[s - 1] / 2;
-      if (A1[s - 1] > A2[s - 1] && !side1(B[s - 1])) {
-        if (r == 5)
-          kouho -= w1[s - 1] / 2;
-        else if (r >= 2 && r <= 4)
-          kouho -= static_cast<int16_t>(w1[s - 1] * 2);
-      }
-      break;
-    case 104:
-    case 105:
-    case 106:
-    case 115:
-    case 116:
-    case 117:
-    case 118:
-      kouho -= w1[s] * v / (A2[s] * 10 + 40);
-      break;
-    case 107:
-      kouho -= w1[kMasu.suji10[s]] * v / (A2[s] * 10 + 40) + r * 2;
-      break;
-    case 103:
-    case 113:
-      kouho -= v - v * A2[s] / 5;
-      if (p == 113) kouho -= w1[s];
-      if (B[s + 9] == 0) kouho -= t;
-      if (B[s - 11] == 0) kouho -= t;
-      if (B[s - 9] == 0) kouho -= t;
-      if (B[s + 11] == 0) kouho -= t;
-      break;
-    case 102:
-    case 112:
-      kouho -= v - v * A2[s] / 5;
-      if (B[s + 1] == 0) kouho -= t;
-      if (B[s - 1] == 0) kouho -= t;
-      if (B[s + 10] == 0) kouho -= t;
-      if (B[s - 10] == 0) kouho -= t;
-      if (ouDan2 <= 3) {
-        if (r == 1)
-          kouho -= 30;
-        else if (r == 2)
-          kouho -= 20;
-      }
-      break;
-    default:
-      break;
+  if constexpr (R == kRuiFu) {
+    kouho -= w1[s] * v / (A2[s] * 10 + 40);
+    // s-2 >= 9 and s-1 >= 10: a side-1 pawn is never on rank 1 and the
+    // cells above rank 1 are inside the board array anyway.
+    if ((side2(B[s - 2]) || side2(B[s - 1])) && B[s - 2] != 208) kouho -= w1[s - 1] / 2;
+    if (A1[s - 1] > A2[s - 1] && !side1(B[s - 1])) {
+      if (r == 5)
+        kouho -= w1[s - 1] / 2;
+      else if (r >= 2 && r <= 4)
+        kouho -= static_cast<int16_t>(w1[s - 1] * 2);
+    }
+  } else if constexpr (R == kRuiKin) {
+    kouho -= w1[s] * v / (A2[s] * 10 + 40);
+  } else if constexpr (R == kRuiKyou) {
+    kouho -= w1[kMasu.suji10[s]] * v / (A2[s] * 10 + 40) + r * 2;
+  } else if constexpr (R == kRuiKaku) {
+    kouho -= v - v * A2[s] / 5;
+    if (p == 113) kouho -= w1[s];
+    if (B[s + 9] == 0) kouho -= t;
+    if (B[s - 11] == 0) kouho -= t;
+    if (B[s - 9] == 0) kouho -= t;
+    if (B[s + 11] == 0) kouho -= t;
+  } else if constexpr (R == kRuiHisya) {
+    kouho -= v - v * A2[s] / 5;
+    if (B[s + 1] == 0) kouho -= t;
+    if (B[s - 1] == 0) kouho -= t;
+    if (B[s + 10] == 0) kouho -= t;
+    if (B[s - 10] == 0) kouho -= t;
+    if (ouDan2 <= 3) {
+      if (r == 1)
+        kouho -= 30;
+      else if (r == 2)
+        kouho -= 20;
+    }
   }
 }
 
+// One side-2 piece of group R on s: its own terms.
+template <int R>
 inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
-                  int s, int32_t p, int32_t& kouho) {
+                  int s, int32_t& kouho) {
   const auto& w2 = ba.basyo2;
+  const int32_t p = B[s];
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
   const int r = kMasu.dan[s];
   if (A2[s] < A1[s]) kouho -= w2[s] * v / 250;
-  switch (p) {
-    case 208:
-      kouho += w2[s] * v / (A1[s] * 10 + 40);
-      // s+2 <= 101: inside the board array.
-      if ((side1(B[s + 1]) || side1(B[s + 2])) && B[s + 2] == 108) kouho += w2[s + 1] / 2;
-      if (A2[s + 1] > A1[s + 1] && !side2(B[s + 1])) {
-        if (r == 5)
-          kouho += w2[s + 1] / 2;
-        else if (r >= 6 && r <= 8)
-          kouho += static_cast<int16_t>(w2[s + 1] * 2);
-      }
-      break;
-    case 204:
-    case 205:
-    case 206:
-    case 215:
-    case 216:
-    case 217:
-    case 218:
-      kouho += w2[s] * v / (A1[s] * 10 + 40);
-      break;
-    case 207:
-      kouho += w2[kMasu.suji10[s]] * v / (A1[s] * 10 + 40) - r * 2 + 20;
-      break;
-    case 203:
-    case 213:
-      kouho += v - v * A1[s] / 5;
-      if (p == 213) kouho += w2[s];
-      if (B[s + 9] == 0) kouho += t;
-      if (B[s - 11] == 0) kouho += t;
-      if (B[s - 9] == 0) kouho += t;
-      if (B[s + 11] == 0) kouho += t;
-      break;
-    case 202:
-    case 212:
-      kouho += v - v * A1[s] / 5;
-      if (B[s + 1] == 0) kouho += t;
-      if (B[s - 1] == 0) kouho += t;
-      if (B[s + 10] == 0) kouho += t;
-      if (B[s - 10] == 0) kouho += t;
-      if (ouDan1 >= 7) {
-        if (r == 9)
-          kouho += 30;
-        else if (r == 8)
-          kouho += 20;
-      }
-      break;
-    default:
-      break;
+  if constexpr (R == kRuiFu) {
+    kouho += w2[s] * v / (A1[s] * 10 + 40);
+    // s+2 <= 101: inside the board array.
+    if ((side1(B[s + 1]) || side1(B[s + 2])) && B[s + 2] == 108) kouho += w2[s + 1] / 2;
+    if (A2[s + 1] > A1[s + 1] && !side2(B[s + 1])) {
+      if (r == 5)
+        kouho += w2[s + 1] / 2;
+      else if (r >= 6 && r <= 8)
+        kouho += static_cast<int16_t>(w2[s + 1] * 2);
+    }
+  } else if constexpr (R == kRuiKin) {
+    kouho += w2[s] * v / (A1[s] * 10 + 40);
+  } else if constexpr (R == kRuiKyou) {
+    kouho += w2[kMasu.suji10[s]] * v / (A1[s] * 10 + 40) - r * 2 + 20;
+  } else if constexpr (R == kRuiKaku) {
+    kouho += v - v * A1[s] / 5;
+    if (p == 213) kouho += w2[s];
+    if (B[s + 9] == 0) kouho += t;
+    if (B[s - 11] == 0) kouho += t;
+    if (B[s - 9] == 0) kouho += t;
+    if (B[s + 11] == 0) kouho += t;
+  } else if constexpr (R == kRuiHisya) {
+    kouho += v - v * A1[s] / 5;
+    if (B[s + 1] == 0) kouho += t;
+    if (B[s - 1] == 0) kouho += t;
+    if (B[s + 10] == 0) kouho += t;
+    if (B[s - 10] == 0) kouho += t;
+    if (ouDan1 >= 7) {
+      if (r == 9)
+        kouho += 30;
+      else if (r == 8)
+        kouho += 20;
+    }
+  }
+}
+
+// Every piece of one group of both sides.
+template <int R>
+inline void rui(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
+                int ouDan2, const Syurui& y, int32_t& kouho) {
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = y.b[0][R].w[i]; x != 0; x &= x - 1)
+      koma1<R>(B, A1, A2, ba, ouDan2, i * 64 + std::countr_zero(x), kouho);
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = y.b[1][R].w[i]; x != 0; x &= x - 1)
+      koma2<R>(B, A1, A2, ba, ouDan1, i * 64 + std::countr_zero(x), kouho);
   }
 }
 
@@ -237,16 +225,14 @@ void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
 void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
                  const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
                  const Basyo& basyo, Sennkei sennkei) {
-  Komabit k1;
-  Komabit k2;
-  komabitOf(kouhoaru, k1, k2);
-  kouhosirabe(kouhoaru, kouholl2, toripl1, toripl2, oupl1, oupl2, kouho, basyo, sennkei, k1, k2);
+  Syurui y;
+  syuruiOf(kouhoaru, y);
+  kouhosirabe(kouhoaru, kouholl2, toripl1, toripl2, oupl1, oupl2, kouho, basyo, sennkei, y);
 }
 
 void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
                  const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouhoOut,
-                 const Basyo& basyo, Sennkei sennkei, const Komabit& koma1bit,
-                 const Komabit& koma2bit) {
+                 const Basyo& basyo, Sennkei sennkei, const Syurui& syurui) {
   // A local sum: the compiler need not store through the reference, which
   // might alias the board, after every term.
   int32_t kouho = kouhoOut;
@@ -257,19 +243,13 @@ void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1
 
   const int ouDan1 = rankOf(oupl1);
   const int ouDan2 = rankOf(oupl2);
-  // Pieces in any order: every term is added on its own.
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = koma1bit.w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      koma1(B, A1, A2, basyo, ouDan2, s, B[s], kouho);
-    }
-  }
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = koma2bit.w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      koma2(B, A1, A2, basyo, ouDan1, s, B[s], kouho);
-    }
-  }
+  // Pieces in any order, group by group: every term is added on its own.
+  rui<kRuiOu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiFu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiKyou>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiKaku>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiHisya>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiKin>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
 
   // A king square that is not on the board (no king) has no neighbours to
   // look at; reading around it would leave the arrays.

@@ -21,7 +21,6 @@ void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1
 // The same with the squares of each side's pieces already known.
 void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
                  const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
-                 const Basyo& basyo, Sennkei sennkei, const Komabit& koma1bit,
-                 const Komabit& koma2bit);
+                 const Basyo& basyo, Sennkei sennkei, const Syurui& syurui);
 
 }  // namespace syougi

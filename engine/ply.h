@@ -33,8 +33,7 @@ struct Ply {
   // from it each child's attack counts follow by its one move.
   KikiHo ho{};
   // Each examined candidate's piece squares.
-  Komabit komabit1{};
-  Komabit komabit2{};
+  Syurui syurui{};
 };
 
 // Index N is ply N (1..11); index 0 is unused.

@@ -186,7 +186,7 @@ void Search::kikiKousin() {
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
   if (!kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.moto, p.saki, p.toripl1, p.toripl2,
-                           p.komabit1, p.komabit2, p.oupl1, p.oupl2)) {
+                           p.syurui, p.oupl1, p.oupl2)) {
     torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
   }
 }
@@ -265,7 +265,7 @@ void Search::kouhosirabeN() {
     const int to = p.saki % 100;
     const bool toru = p.saki != 0 && q.aru[to] != 0;
     int16_t kiken = 0;
-    const Komabit& bM = M == 1 ? p.komabit1 : p.komabit2;
+    const Komabit bM = p.syurui.zenbu(M);
     // M's pieces in square order: the first square with the largest loss is kept.
     for (int i = 0; i < 2; ++i) {
       for (uint64_t x = bM.w[i]; x != 0; x &= x - 1) {
@@ -350,8 +350,7 @@ void Search::kouhosirabeN() {
     if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
   }
 
-  kouhosirabe(p.aru, p.arull, p.toripl1, p.toripl2, p.oupl1, p.oupl2, ten, bs_, sk_, p.komabit1,
-              p.komabit2);
+  kouhosirabe(p.aru, p.arull, p.toripl1, p.toripl2, p.oupl1, p.oupl2, ten, bs_, sk_, p.syurui);
 
   if constexpr (N == 1) {
     constexpr int32_t bonus[4] = {50, 40, 30, 30};
@@ -731,7 +730,10 @@ int16_t Search::child() {
   const Ply& q = t_[N - 1];
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  if (!kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.kmoto[p.ban], p.ksaki[p.ban], p.toripl1,
+                           p.toripl2, p.syurui, p.oupl1, p.oupl2)) {
+    torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  }
   if constexpr (N == 6) {
     if (tuika()) {
       ply<7>();
@@ -906,7 +908,10 @@ void Search::ai1(const SearchInput& in) {
       sasu<2>(p, km, ks);
       p.oupl1 = r.oupl1;
       p.oupl2 = r.oupl2;
-      torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+      if (!kikiSasu<2>(r.aru, r.ho, p.aru, km, ks, p.toripl1, p.toripl2, p.syurui, p.oupl1,
+                       p.oupl2)) {
+        torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+      }
       ++searchedAt[1];
       ply<2>();
       const int16_t v = t_[2].saikou;

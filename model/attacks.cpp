@@ -37,7 +37,7 @@ void hoSirabe(const Ban& aru, KikiHo& ho) {
       piece<2, false>(aru, ho.hopl2, ho.hopl2, ho.hasiri, s, c - 200, ou);
     }
   }
-  komabitOf(aru, ho.komabit1, ho.komabit2);
+  syuruiOf(aru, ho.syurui);
 }
 
 void torisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& oupl1,

@@ -195,22 +195,53 @@ struct Komabit {
 
   void set(int s) { w[s >> 6] |= uint64_t{1} << (s & 63); }
   void clear(int s) { w[s >> 6] &= ~(uint64_t{1} << (s & 63)); }
+  bool operator==(const Komabit&) const = default;
 };
 
-// Komabit of both sides from a board; any other code is no piece.
-inline void komabitOf(const Ban& aru, Komabit& k1, Komabit& k2) {
-  k1 = Komabit{};
-  k2 = Komabit{};
+// Each side's pieces by groups that move alike: king, pawn, lance, bishop and
+// horse, rook and dragon, and the rest (gold, silver, knight and the promoted
+// minor pieces). A scan of one group needs no test of the kind.
+enum Rui : int { kRuiOu, kRuiFu, kRuiKyou, kRuiKaku, kRuiHisya, kRuiKin, kRuiSu };
+
+constexpr std::array<int8_t, 19> makeRuiOf() {
+  std::array<int8_t, 19> t{};
+  t.fill(-1);
+  t[OU] = kRuiOu;
+  t[FU] = kRuiFu;
+  t[KY] = kRuiKyou;
+  t[KA] = kRuiKaku;
+  t[UM] = kRuiKaku;
+  t[HI] = kRuiHisya;
+  t[RY] = kRuiHisya;
+  for (int k : {KI, GI, KE, NG, NK, NY, TO}) t[k] = kRuiKin;
+  return t;
+}
+inline constexpr std::array<int8_t, 19> kRuiOf = makeRuiOf();
+
+struct Syurui {
+  std::array<std::array<Komabit, kRuiSu>, 2> b{};  // [side - 1][group]
+
+  Komabit& of(int side, int kind) { return b[side - 1][kRuiOf[kind]]; }
+  bool operator==(const Syurui&) const = default;
+  // All of one side's pieces.
+  Komabit zenbu(int side) const {
+    Komabit r;
+    for (const Komabit& k : b[side - 1]) r = Komabit{{r.w[0] | k.w[0], r.w[1] | k.w[1]}};
+    return r;
+  }
+};
+
+// The groups of both sides from a board; any other code is no piece.
+inline void syuruiOf(const Ban& aru, Syurui& y) {
+  y = Syurui{};
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = aru[s];
-    if (c > 100 && c < 200) {
-      k1.set(s);
-    } else if (c > 200 && c < 219) {
-      k2.set(s);
+    if ((c > 100 && c < 119) || (c > 200 && c < 219)) {
+      const int8_t r = kRuiOf[c % 100];
+      if (r >= 0) y.b[c / 100 - 1][r].set(s);
     }
   }
 }
-
 
 // What a position's attack counts split into: the single-step counts, the
 // sliding pieces and each side's piece squares. A child's counts follow from
@@ -219,34 +250,30 @@ struct KikiHo {
   Kiki hopl1{};
   Kiki hopl2{};
   Hasiri hasiri{};
-  Komabit komabit1{};
-  Komabit komabit2{};
+  Syurui syurui{};
 };
 
 // Side M's move moto -> saki (saki + 100 when it promotes; moto = side*100 +
 // kind for a drop; 0 for a pass) made from `oya` to `ko`: the counts of `ko`
-// into toripl1 / toripl2 and its piece squares into komabit1 / komabit2. The
+// into toripl1 / toripl2 and its piece squares into syurui. The
 // king squares come in as the parent's and change only when a king moves.
 // Returns false when there are too many sliding pieces to follow; the counts
 // must then be taken afresh.
 template <int M>
 inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
-                     Kiki& toripl1, Kiki& toripl2, Komabit& komabit1, Komabit& komabit2,
-                     int32_t& oupl1, int32_t& oupl2) {
+                     Kiki& toripl1, Kiki& toripl2, Syurui& syurui, int32_t& oupl1,
+                     int32_t& oupl2) {
   constexpr int O = 3 - M;
   Hasiri h = ho.hasiri;
   toripl1 = ho.hopl1;
   toripl2 = ho.hopl2;
-  komabit1 = ho.komabit1;
-  komabit2 = ho.komabit2;
+  syurui = ho.syurui;
   Kiki& aM = M == 1 ? toripl1 : toripl2;
   Kiki& aO = M == 1 ? toripl2 : toripl1;
-  Komabit& bM = M == 1 ? komabit1 : komabit2;
-  Komabit& bO = M == 1 ? komabit2 : komabit1;
 
   if (moto > 100) {
     const int kd = moto % 100;
-    bM.set(saki);
+    syurui.of(M, kd).set(saki);
     kiki::hoKiki<M, 1>(aM, saki, kd);
     if (kiki::hasiru(kd)) {
       if (h.n == Hasiri::kMax) return false;
@@ -257,8 +284,8 @@ inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
     const int kOld = oya[moto] % 100;
     const int kNew = ko[to] % 100;
     const int32_t cap = oya[to];
-    bM.clear(moto);
-    bM.set(to);
+    syurui.of(M, kOld).clear(moto);
+    syurui.of(M, kNew).set(to);
     kiki::hoKiki<M, -1>(aM, moto, kOld);
     kiki::hoKiki<M, 1>(aM, to, kNew);
     if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
@@ -271,7 +298,7 @@ inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
       }
     };
     if (cap != 0) {
-      bO.clear(to);
+      syurui.of(O, cap % 100).clear(to);
       kiki::hoKiki<O, -1>(aO, to, cap % 100);
       if (kiki::hasiru(cap % 100)) drop(to);
     }
