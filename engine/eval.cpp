@@ -108,7 +108,8 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   if constexpr (R == kRuiFu) {
     kouho += w2[s] * v / (A1[s] * 10 + 40);
     // s+2 <= 101: inside the board array.
-    if ((side1(B[s + 1]) || side1(B[s + 2])) && B[s + 2] == 108) kouho += w2[s + 1] / 2;
+    // A side-1 pawn two ahead: then a side-1 piece stands on s+1 or s+2.
+    if (B[s + 2] == 108) kouho += w2[s + 1] / 2;
     if (A2[s + 1] > A1[s + 1] && !side2(B[s + 1])) {
       if (r == 5)
         kouho += w2[s + 1] / 2;

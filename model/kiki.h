@@ -61,14 +61,14 @@ constexpr uint32_t senBit(bool support) {
   return uint32_t{1} << ((Side - 1) * 10 + L * 2 + (support ? 1 : 0));
 }
 template <int Side, Line L>
-constexpr void fillSen(std::array<uint32_t, 219>& t) {
+constexpr void fillSen(std::array<uint32_t, 256>& t) {
   for (int c = 0; c < 219; ++c) {
     if (transparent<Side, L>(c)) t[c] |= senBit<Side, L>(false);
     if (supports<Side, L>(c)) t[c] |= senBit<Side, L>(true);
   }
 }
-constexpr std::array<uint32_t, 219> makeSen() {
-  std::array<uint32_t, 219> t{};
+constexpr std::array<uint32_t, 256> makeSen() {
+  std::array<uint32_t, 256> t{};
   fillSen<1, kRookFwd>(t);
   fillSen<1, kRookOther>(t);
   fillSen<1, kBishopFwd>(t);
@@ -81,7 +81,7 @@ constexpr std::array<uint32_t, 219> makeSen() {
   fillSen<2, kLance>(t);
   return t;
 }
-inline constexpr std::array<uint32_t, 219> kSen = makeSen();
+inline constexpr std::array<uint32_t, 256> kSen = makeSen();
 
 template <int Side, Line L, int D>
 inline void slide(const Ban& b, Kiki& a, int s) {
@@ -90,8 +90,9 @@ inline void slide(const Ban& b, Kiki& a, int s) {
     const int q = s + D * d;
     ++a[q];
     const int32_t c = b[q];
-    // Anything that is not a piece code stops the line without support.
-    const uint32_t f = static_cast<uint32_t>(c) < 219 ? kSen[c] : 0;
+    // Cells hold piece codes below 219; the mask only keeps the look-up
+    // inside the table whatever a cell holds.
+    const uint32_t f = kSen[c & 255];
     if (f & senBit<Side, L>(false)) continue;
     if (f & senBit<Side, L>(true)) ++a[q + D];
     return;
@@ -225,8 +226,10 @@ struct Syurui {
   bool operator==(const Syurui&) const = default;
   // All of one side's pieces.
   Komabit zenbu(int side) const {
+    const auto& g = b[side - 1];
     Komabit r;
-    for (const Komabit& k : b[side - 1]) r = Komabit{{r.w[0] | k.w[0], r.w[1] | k.w[1]}};
+    for (int i = 0; i < 2; ++i)
+      r.w[i] = g[0].w[i] | g[1].w[i] | g[2].w[i] | g[3].w[i] | g[4].w[i] | g[5].w[i];
     return r;
   }
 };
