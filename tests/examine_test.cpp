@@ -10,75 +10,17 @@
 #include "engine/eval.h"
 #include "engine/search.h"
 #include "model/attacks.h"
+#include "search_helpers.h"
 
 namespace syougi {
 namespace {
 
-Ban sarachi() {
-  Ban b;
-  b.fill(SOTO);
-  for (int f = 1; f <= 9; ++f)
-    for (int r = 1; r <= 9; ++r) b[f * 10 + r] = 0;
-  return b;
-}
-
-SearchInput nyuuryoku(const Ban& aru, const Mochi& arull, int teban = 1) {
-  SearchInput in;
-  in.aru = aru;
-  in.arull = arull;
-  torisirabe(in.aru, in.toripl1, in.toripl2, in.oupl1, in.oupl2);
-  in.basyo.basyo1.fill(30);
-  in.basyo.basyo2.fill(30);
-  in.basyo.teban = teban;
-  in.sennkei = "mitei";
-  return in;
-}
-
-// The static score the examination adds for a board.
-int32_t seiteki(const Ban& b, const Mochi& h, const Basyo& bs) {
-  Kiki a1{}, a2{};
-  int32_t o1 = 0, o2 = 0;
-  torisirabe(b, a1, a2, o1, o2);
-  int32_t k = 0;
-  kouhosirabe(b, h, a1, a2, o1, o2, k, bs, Sennkei::kMitei);
-  return k;
-}
-
-int mitukeru(const Ply& p, int32_t moto, int32_t saki, int width = kListMax) {
-  for (int i = 0; i < width; ++i)
-    if (p.kmoto[i] == moto && p.ksaki[i] == saki) return i;
-  return -1;
-}
-
-// Side `side` makes a move on `b`/`h` (saki +100 promotes).
-void sasu(Ban& b, Mochi& h, int side, int32_t moto, int32_t saki) {
-  if (moto > 100) {
-    b[saki] = moto;
-    --h[side * 10 + moto % 100];
-    return;
-  }
-  const int to = saki % 100;
-  const int32_t cap = b[to];
-  if (cap != 0 && cap % 100 != OU) ++h[side * 10 + cap % 100 % 10];
-  b[to] = saki > 100 ? b[moto] + 10 : b[moto];
-  b[moto] = 0;
-}
-
-// Plays a searched move at ply j of the table (the parent is ply j-1).
-void tesuji(PlyTable& t, int j, int32_t moto, int32_t saki, int16_t saikou) {
-  Ply& p = t[j];
-  p.aru = t[j - 1].aru;
-  p.arull = t[j - 1].arull;
-  sasu(p.aru, p.arull, j % 2 == 1 ? 2 : 1, moto, saki);
-  torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
-  p.kmoto.fill(0);
-  p.ksaki.fill(0);
-  p.kten.fill(0);
-  p.kmoto[0] = moto;
-  p.ksaki[0] = saki;
-  p.ban = 0;
-  p.saikou = saikou;
-}
+using test::mitukeru;
+using test::nyuuryoku;
+using test::sarachi;
+using test::sasu;
+using test::seiteki;
+using test::tesuji;
 
 class Examine : public ::testing::Test {
  protected:

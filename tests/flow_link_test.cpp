@@ -9,6 +9,7 @@
 
 #include "link/port.h"
 #include "model/board.h"
+#include "tests/fake_port.h"
 #include "tests/flow_fake.h"
 #include "window/tusinsyougi.h"
 
@@ -18,41 +19,7 @@ namespace {
 using fake::FakeGamen;
 using fake::ScratchDir;
 using fake::ScriptComputer;
-
-class ScriptPort : public Port {
- public:
-  std::string name() const override { return "/dev/ttyS0"; }
-  bool open(std::string_view, std::string& reason) override {
-    if (!failReason.empty()) {
-      reason = failReason;
-      return false;
-    }
-    open_ = true;
-    return true;
-  }
-  void close() override { open_ = false; }
-  bool isOpen() const override { return open_; }
-  void write(std::string_view bytes) override {
-    if (open_) written += bytes;
-  }
-  std::string readAll() override {
-    std::string s = std::move(input);
-    input.clear();
-    return s;
-  }
-  std::vector<int> events() override {
-    std::vector<int> e = std::move(pending);
-    pending.clear();
-    return e;
-  }
-  int fd() const override { return open_ ? 7 : -1; }
-
-  std::string input;
-  std::vector<int> pending;
-  std::string written;
-  std::string failReason;
-  bool open_ = false;
-};
+using fake::ScriptPort;
 
 class FlowLink : public ScratchDir {
  protected:
@@ -101,7 +68,7 @@ TEST_F(FlowLink, MoveOneIsClickedWithItsOwnSquaresAndAnswered) {
   gamen.zidouOn = true;
   link.tusin.Command2_Click(0);
   EXPECT_EQ(shown(), "Command4");
-  EXPECT_EQ(watched, (std::vector<int>{7}));
+  EXPECT_EQ(watched, (std::vector<int>{42}));
   s.kaisisennte_Click();
   receive("+7776FU\n");
   EXPECT_EQ(s.game.aru[77], 0);
@@ -345,7 +312,7 @@ TEST_F(FlowLink, CancelInTheErrorDialogStopsTheLink) {
   EXPECT_EQ(gamen.okCancels, (std::vector<std::string>{"[ｷｬﾝｾﾙ]中断、[OK]無視|フレーム エラーです。"}));
   EXPECT_FALSE(port.isOpen());
   EXPECT_EQ(shown(), "Command2_0 Command2_1");
-  EXPECT_EQ(watched, (std::vector<int>{7, -1}));
+  EXPECT_EQ(watched, (std::vector<int>{42, -1}));
 }
 
 TEST_F(FlowLink, OkInTheErrorDialogKeepsTheLink) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "link/port.h"
+#include "tests/fake_port.h"
 #include "tests/flow_fake.h"
 #include "window/tusinsyougi.h"
 
@@ -15,37 +16,7 @@ namespace {
 using fake::FakeGamen;
 using fake::ScratchDir;
 using fake::ScriptComputer;
-
-class LinePort : public Port {
- public:
-  std::string name() const override { return "/dev/ttyS0"; }
-  bool open(std::string_view, std::string&) override {
-    open_ = true;
-    return true;
-  }
-  void close() override { open_ = false; }
-  bool isOpen() const override { return open_; }
-  void write(std::string_view b) override {
-    if (open_) written += b;
-  }
-  std::string readAll() override {
-    std::string r = std::move(input);
-    input.clear();
-    return r;
-  }
-  std::vector<int> events() override {
-    std::vector<int> e = std::move(pending);
-    pending.clear();
-    return e;
-  }
-  bool hungUp() const override { return gone; }
-
-  std::string input;
-  std::vector<int> pending;
-  std::string written;
-  bool open_ = false;
-  bool gone = false;
-};
+using fake::ScriptPort;
 
 class HardLink : public ScratchDir {
  protected:
@@ -82,7 +53,7 @@ class HardLink : public ScratchDir {
   FakeGamen gamen;
   ScriptComputer com;
   Syougi s{gamen, &com};
-  LinePort port;
+  ScriptPort port;
   SyougiTusin link{gamen, s, port};
 };
 
@@ -151,7 +122,7 @@ TEST_F(HardLink, IllegalMovesReceivedAreRefusedLikeWrongClicks) {
 TEST_F(HardLink, PortVanishingMidGameStopsTheLinkAndKeepsTheGame) {
   firstExchange();
   const Ban aru = s.game.aru;
-  port.gone = true;
+  port.hung = true;
   link.tusin.portEvents();
   ASSERT_EQ(gamen.msgs.size(), 1u);
   EXPECT_EQ(gamen.msgs[0], "通信ポート /dev/ttyS0 との接続が切れました。");

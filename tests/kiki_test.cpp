@@ -11,8 +11,11 @@
 #include "model/board.h"
 #include "model/kiki.h"
 #include "model/rules.h"
+#include "search_helpers.h"
 
 using namespace syougi;
+using syougi::test::sarachi;
+using syougi::test::sasu;
 
 namespace {
 
@@ -41,20 +44,6 @@ std::vector<Sasite> sasiteOf(int M, const Ban& aru, const Mochi& arull) {
   return out;
 }
 
-void sasu(int M, Ban& b, Mochi& h, const Sasite& s) {
-  if (s.moto == 0) return;
-  if (s.moto > 100) {
-    b[s.saki] = s.moto;
-    --h[M * 10 + s.moto % 100];
-    return;
-  }
-  const int to = s.saki % 100;
-  const int32_t cap = b[to];
-  if (cap != 0 && cap % 100 != OU) ++h[M * 10 + cap % 100 % 10];
-  b[to] = s.saki > 100 ? b[s.moto] + 10 : b[s.moto];
-  b[s.moto] = 0;
-}
-
 // Checks one move from (aru, arull); returns false after the first mismatch.
 bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
   Kiki t1, t2;
@@ -65,7 +54,7 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
 
   Ban ko = aru;
   Mochi kll = arull;
-  sasu(M, ko, kll, s);
+  sasu(ko, kll, M, s.moto, s.saki);
 
   Kiki f1, f2;
   int32_t fou1 = ou1, fou2 = ou2;
@@ -88,15 +77,6 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
   EXPECT_EQ(kou1, fou1);
   EXPECT_EQ(kou2, fou2);
   return ky == fy && kou1 == fou1 && kou2 == fou2;
-}
-
-Ban emptyBoard() {
-  Ban b;
-  Mochi m;
-  syokihaiti(b, m);
-  for (int s = 11; s <= 99; ++s)
-    if (s % 10 != 0) b[s] = 0;
-  return b;
 }
 
 }  // namespace
@@ -125,7 +105,7 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
         const size_t i = rng() % all.size();
         if (aru[all[i].saki % 100] != 0) pick = i;
       }
-      sasu(M, aru, arull, all[pick]);
+      sasu(aru, arull, M, all[pick].moto, all[pick].saki);
       M = 3 - M;
     }
   }
@@ -135,7 +115,7 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
 // Sliding pieces seen through, supported past, blocked, captured, promoted
 // (a lance stops sliding) and dropped, on a board built for them.
 TEST(KikiSasu, SlidingPiecesGainedLostAndChanged) {
-  Ban b = emptyBoard();
+  Ban b = sarachi();
   b[59] = 101;
   b[51] = 201;
   b[55] = 102;  // rook, with a gold and a pawn on its forward line
@@ -162,7 +142,7 @@ TEST(KikiSasu, SlidingPiecesGainedLostAndChanged) {
 // More sliding pieces than the list holds: hoSirabe flags it and kikiSasu
 // asks for fresh counts instead of returning wrong ones.
 TEST(KikiSasu, TooManySlidingPiecesAsksForFreshCounts) {
-  Ban b = emptyBoard();
+  Ban b = sarachi();
   b[59] = 101;
   b[51] = 201;
   int placed = 0;
@@ -184,7 +164,7 @@ TEST(KikiSasu, TooManySlidingPiecesAsksForFreshCounts) {
   EXPECT_FALSE(kikiSasu<1>(b, ho, ko, 59, 58, t1, t2, y, ou1, ou2));
 
   // One short of the limit, a drop of one more sliding piece is refused too.
-  Ban c = emptyBoard();
+  Ban c = sarachi();
   c[59] = 101;
   c[51] = 201;
   for (int i = 0; i < Hasiri::kMax; ++i) c[(i / 2 + 1) * 10 + 3 + i % 2] = 207;

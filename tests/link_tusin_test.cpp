@@ -14,50 +14,13 @@
 
 #include "link/port.h"
 #include "link/tusin.h"
+#include "tests/fake_port.h"
 
 namespace syougi {
 namespace {
 
-class FakePort : public Port {
- public:
-  std::string name() const override { return "/dev/ttyS0"; }
-  bool open(std::string_view settings, std::string& reason) override {
-    settingsSeen = std::string(settings);
-    ++opens;
-    if (!failReason.empty()) {
-      reason = failReason;
-      return false;
-    }
-    isOpen_ = true;
-    return true;
-  }
-  void close() override { isOpen_ = false; }
-  bool isOpen() const override { return isOpen_; }
-  void write(std::string_view bytes) override {
-    if (isOpen_) written += bytes;
-  }
-  std::string readAll() override {
-    std::string s = std::move(input);
-    input.clear();
-    return s;
-  }
-  std::vector<int> events() override {
-    std::vector<int> e = std::move(pending);
-    pending.clear();
-    return e;
-  }
-  int fd() const override { return isOpen_ ? 42 : -1; }
-  bool hungUp() const override { return isOpen_ && hung; }
+using fake::ScriptPort;
 
-  std::string input;
-  std::vector<int> pending;
-  std::string written;
-  std::string failReason;
-  std::string settingsSeen;
-  int opens = 0;
-  bool isOpen_ = false;
-  bool hung = false;
-};
 
 class FakeHost : public TusinHost {
  public:
@@ -160,7 +123,7 @@ class TusinTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(f), {});
   }
 
-  FakePort port;
+  ScriptPort port;
   FakeHost host;
   Tusin tusin{port, host};
   std::filesystem::path dir_, old_;
@@ -470,7 +433,7 @@ TEST_F(TusinTest, ResignationReceivedGoesToSendMode) {
 // Both stop buttons, from each open state, leave the same panel and port.
 TEST_F(TusinTest, StopAfterSendingAndForcedStopAreTheSame) {
   for (int start = 0; start < 2; ++start) {
-    FakePort p3, p4;
+    ScriptPort p3, p4;
     FakeHost h3, h4;
     Tusin t3(p3, h3), t4(p4, h4);
     t3.Command2_Click(start);
@@ -595,7 +558,7 @@ TEST_F(TusinTest, MovesAreClickedWithTheSquaresOfTheirMoveNumber) {
       {13, "+8822UM", 88, 22},
   };
   for (const Entry& e : entries) {
-    FakePort p;
+    ScriptPort p;
     FakeHost h;
     Tusin t(p, h);
     h.te = e.tesuu;
@@ -660,7 +623,7 @@ TEST_F(TusinTest, MalformedTextsAreReportedAndNeverClicked) {
   };
   int te = 1;
   for (const char* text : bad) {
-    FakePort p;
+    ScriptPort p;
     FakeHost h;
     Tusin t(p, h);
     h.te = te++;

@@ -2,10 +2,8 @@
 // record, and legality of the chosen move there and after random play.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,47 +11,19 @@
 #include "engine/search.h"
 #include "model/attacks.h"
 #include "model/rules.h"
+#include "tests/search_suite.h"
 
 namespace syougi {
 namespace {
 
-struct Kyokumen {
-  int32_t tesuu = 0;
-  int32_t teban = 1;
-  std::string sennkei;
-  Ban aru{};
-  Mochi arull{};
-};
+using test::Kyokumen;
 
-std::vector<Kyokumen> suite() {
-  std::vector<Kyokumen> out;
-  std::ifstream f(SYOUGI_SOURCE_DIR "/tests/data/search_suite.txt");
-  std::string line;
-  while (std::getline(f, line)) {
-    line = line.substr(0, line.find('#'));
-    std::istringstream in(line);
-    Kyokumen k;
-    if (!(in >> k.tesuu >> k.teban >> k.sennkei)) continue;
-    k.aru.fill(SOTO);
-    for (int f2 = 1; f2 <= 9; ++f2)
-      for (int r = 1; r <= 9; ++r) in >> k.aru[f2 * 10 + r];
-    for (int i = 12; i <= 18; ++i) in >> k.arull[i];
-    for (int i = 22; i <= 28; ++i) in >> k.arull[i];
-    if (in) out.push_back(k);
-  }
-  return out;
-}
+std::vector<Kyokumen> suite() { return test::yomuSuite(); }
 
-// As the driver does before ai1: attack data, stage and weights.
+// As the driver does before ai1, then ai1.
 void sagasu(Search& s, const Kyokumen& k) {
   auto in = std::make_unique<SearchInput>();
-  in->aru = k.aru;
-  in->arull = k.arull;
-  in->sennkei = k.sennkei;
-  torisirabe(in->aru, in->toripl1, in->toripl2, in->oupl1, in->oupl2);
-  in->basyo.teban = k.teban;
-  basyosirabe(in->basyo, in->aru, in->arull, k.tesuu, in->oupl1, in->oupl2, in->toripl1,
-              in->toripl2);
+  test::junbi(*in, k);
   s.ai1(*in);
 }
 
@@ -124,12 +94,7 @@ TEST(SearchSuite, EveryListedCandidateIsLegal) {
   static Te te[1024];
   for (size_t i = 0; i < ks.size(); ++i) {
     auto in = std::make_unique<SearchInput>();
-    in->aru = ks[i].aru;
-    in->arull = ks[i].arull;
-    torisirabe(in->aru, in->toripl1, in->toripl2, in->oupl1, in->oupl2);
-    in->basyo.teban = ks[i].teban;
-    basyosirabe(in->basyo, in->aru, in->arull, ks[i].tesuu, in->oupl1, in->oupl2, in->toripl1,
-                in->toripl2);
+    test::junbi(*in, ks[i]);
     s->prepare(*in);
     s->kouhoList<1>();
     Ply& p1 = (*t)[1];
