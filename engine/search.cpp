@@ -185,10 +185,8 @@ void Search::kikiKousin() {
   // A captured king leaves the old square in place rather than garbage.
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  if (!kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.moto, p.saki, p.toripl1, p.toripl2,
-                           p.syurui, p.oupl1, p.oupl2)) {
-    torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
-  }
+  kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.moto, p.saki, p.toripl1, p.toripl2, p.syurui,
+                      p.oupl1, p.oupl2);
 }
 
 // The parent's single-step counts and sliding pieces, once per node before
@@ -730,10 +728,8 @@ int16_t Search::child() {
   const Ply& q = t_[N - 1];
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  if (!kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.kmoto[p.ban], p.ksaki[p.ban], p.toripl1,
-                           p.toripl2, p.syurui, p.oupl1, p.oupl2)) {
-    torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
-  }
+  kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.kmoto[p.ban], p.ksaki[p.ban], p.toripl1,
+                      p.toripl2, p.syurui, p.oupl1, p.oupl2);
   if constexpr (N == 6) {
     if (tuika()) {
       ply<7>();
@@ -908,10 +904,8 @@ void Search::ai1(const SearchInput& in) {
       sasu<2>(p, km, ks);
       p.oupl1 = r.oupl1;
       p.oupl2 = r.oupl2;
-      if (!kikiSasu<2>(r.aru, r.ho, p.aru, km, ks, p.toripl1, p.toripl2, p.syurui, p.oupl1,
-                       p.oupl2)) {
-        torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
-      }
+      kikiSasu<2>(r.aru, r.ho, p.aru, km, ks, p.toripl1, p.toripl2, p.syurui, p.oupl1,
+                  p.oupl2);
       ++searchedAt[1];
       ply<2>();
       const int16_t v = t_[2].saikou;

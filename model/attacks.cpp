@@ -6,35 +6,29 @@ namespace syougi {
 
 namespace {
 
-// Counts one piece's single steps into ho; its sliding lines go into a when
-// Lines, else its square onto the list of sliding pieces.
+// Counts one piece's single steps, and its sliding lines when Lines.
 template <int Side, bool Lines>
-inline void piece(const Ban& b, Kiki& ho, Kiki& a, Hasiri& h, int s, int32_t kind,
-                  int32_t& ou) {
+inline void piece(const Ban& b, Kiki& a, int s, int32_t kind, int32_t& ou) {
   if (static_cast<uint32_t>(kind) > TO) return;  // not a piece code
   if (kind == OU) ou = s;
-  kiki::hoKiki<Side, 1>(ho, s, kind);
-  if (!kiki::hasiru(kind)) return;
+  kiki::hoKiki<Side, 1>(a, s, kind);
   if constexpr (Lines) {
-    kiki::senKiki<Side>(b, a, s, kind);
-  } else if (h.n < Hasiri::kMax) {
-    h.sq[h.n++] = static_cast<uint8_t>(s);
-  } else {
-    h.over = true;
+    if (kiki::hasiru(kind)) kiki::senKiki<Side>(b, a, s, kind);
   }
 }
 
 }  // namespace
 
 void hoSirabe(const Ban& aru, KikiHo& ho) {
-  ho = KikiHo{};
+  ho.hopl1.fill(0);
+  ho.hopl2.fill(0);
   int32_t ou = 0;
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = aru[s];
     if (c & 32) {
-      piece<1, false>(aru, ho.hopl1, ho.hopl1, ho.hasiri, s, c - 100, ou);
+      piece<1, false>(aru, ho.hopl1, s, c - 100, ou);
     } else if ((c & 96) == 64) {
-      piece<2, false>(aru, ho.hopl2, ho.hopl2, ho.hasiri, s, c - 200, ou);
+      piece<2, false>(aru, ho.hopl2, s, c - 200, ou);
     }
   }
   syuruiOf(aru, ho.syurui);
@@ -44,13 +38,12 @@ void torisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& oupl1
                 int32_t& oupl2) {
   toripl1.fill(0);
   toripl2.fill(0);
-  Hasiri h;
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = toriaru[s];
     if (c & 32) {
-      piece<1, true>(toriaru, toripl1, toripl1, h, s, c - 100, oupl1);
+      piece<1, true>(toriaru, toripl1, s, c - 100, oupl1);
     } else if ((c & 96) == 64) {
-      piece<2, true>(toriaru, toripl2, toripl2, h, s, c - 200, oupl2);
+      piece<2, true>(toriaru, toripl2, s, c - 200, oupl2);
     }
   }
 }

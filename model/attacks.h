@@ -13,9 +13,9 @@ namespace syougi {
 void torisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& oupl1,
                 int32_t& oupl2);
 
-// The counts of the single steps alone (without the sliding lines), the
-// squares of the sliding pieces and of each side's pieces: what kikiSasu
-// needs to bring the counts up to date move by move.
+// The counts of the single steps alone (without the sliding lines) and the
+// squares of each side's pieces by group: what kikiSasu needs to bring the
+// counts up to date move by move.
 void hoSirabe(const Ban& aru, KikiHo& ho);
 
 }  // namespace syougi

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "model/board.h"
@@ -178,17 +179,6 @@ inline void senKiki(const Ban& b, Kiki& a, int s, int kind) {
 
 namespace syougi {
 
-// The squares of the sliding pieces (rook, bishop, lance and their
-// promotions) of both sides. A board with more than fit is flagged and then
-// counted afresh every time.
-struct Hasiri {
-  static constexpr int kMax = 16;
-  std::array<uint8_t, kMax> sq{};
-  int32_t n = 0;
-  bool over = false;
-};
-
-
 // The squares holding one side's pieces, a bit per cell, so that a scan
 // visits the pieces alone and still in square order.
 struct Komabit {
@@ -252,22 +242,34 @@ inline void syuruiOf(const Ban& aru, Syurui& y) {
 struct KikiHo {
   Kiki hopl1{};
   Kiki hopl2{};
-  Hasiri hasiri{};
   Syurui syurui{};
 };
 
+// The sliding lines of every rook, bishop and lance of side `Side`, by group.
+template <int Side>
+inline void senKikiAll(const Ban& b, Kiki& a, const Syurui& y) {
+  const auto& g = y.b[Side - 1];
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = g[kRuiHisya].w[i]; x != 0; x &= x - 1)
+      kiki::rookLines<Side>(b, a, i * 64 + std::countr_zero(x));
+    for (uint64_t x = g[kRuiKaku].w[i]; x != 0; x &= x - 1)
+      kiki::bishopLines<Side>(b, a, i * 64 + std::countr_zero(x));
+    for (uint64_t x = g[kRuiKyou].w[i]; x != 0; x &= x - 1)
+      kiki::slide<Side, kiki::kLance, Side == 1 ? -1 : 1>(b, a, i * 64 + std::countr_zero(x));
+  }
+}
+
 // Side M's move moto -> saki (saki + 100 when it promotes; moto = side*100 +
 // kind for a drop; 0 for a pass) made from `oya` to `ko`: the counts of `ko`
-// into toripl1 / toripl2 and its piece squares into syurui. The
-// king squares come in as the parent's and change only when a king moves.
-// Returns false when there are too many sliding pieces to follow; the counts
-// must then be taken afresh.
+// into toripl1 / toripl2 and its piece squares into syurui. Only the moved,
+// captured or dropped piece changes its steps; every sliding line is walked
+// afresh. The king squares come in as the parent's and change only when a
+// king moves.
 template <int M>
-inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
+inline void kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
                      Kiki& toripl1, Kiki& toripl2, Syurui& syurui, int32_t& oupl1,
                      int32_t& oupl2) {
   constexpr int O = 3 - M;
-  Hasiri h = ho.hasiri;
   toripl1 = ho.hopl1;
   toripl2 = ho.hopl2;
   syurui = ho.syurui;
@@ -278,10 +280,6 @@ inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
     const int kd = moto % 100;
     syurui.of(M, kd).set(saki);
     kiki::hoKiki<M, 1>(aM, saki, kd);
-    if (kiki::hasiru(kd)) {
-      if (h.n == Hasiri::kMax) return false;
-      h.sq[h.n++] = static_cast<uint8_t>(saki);
-    }
   } else if (moto != 0) {
     const int to = saki > 100 ? saki - 100 : saki;
     const int kOld = oya[moto] % 100;
@@ -292,36 +290,13 @@ inline bool kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
     kiki::hoKiki<M, -1>(aM, moto, kOld);
     kiki::hoKiki<M, 1>(aM, to, kNew);
     if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
-    const auto drop = [&h](int sq) {
-      for (int i = 0; i < h.n; ++i) {
-        if (h.sq[i] == sq) {
-          h.sq[i] = h.sq[--h.n];
-          return;
-        }
-      }
-    };
     if (cap != 0) {
       syurui.of(O, cap % 100).clear(to);
       kiki::hoKiki<O, -1>(aO, to, cap % 100);
-      if (kiki::hasiru(cap % 100)) drop(to);
-    }
-    if (kiki::hasiru(kOld)) {
-      drop(moto);
-      if (kiki::hasiru(kNew)) h.sq[h.n++] = static_cast<uint8_t>(to);
     }
   }
-  if (h.over) return false;
-
-  for (int i = 0; i < h.n; ++i) {
-    const int sq = h.sq[i];
-    const int32_t c = ko[sq];
-    if (c / 100 == 1) {
-      kiki::senKiki<1>(ko, toripl1, sq, c % 100);
-    } else {
-      kiki::senKiki<2>(ko, toripl2, sq, c % 100);
-    }
-  }
-  return true;
+  senKikiAll<1>(ko, toripl1, syurui);
+  senKikiAll<2>(ko, toripl2, syurui);
 }
 
 }  // namespace syougi
