@@ -29,8 +29,8 @@ struct Ply {
   std::array<int32_t, kListMax> kmoto{};
   std::array<int32_t, kListMax> ksaki{};
   std::array<int16_t, kListMax> kten{};
-  // Derived from aru when the main search generates this ply's children:
-  // from it each child's attack counts follow by its one move.
+  // Derived from aru, set wherever the main search sets aru for children to
+  // be generated from it: each child's attack counts follow by its one move.
   KikiHo ho{};
   // Each examined candidate's piece squares.
   Syurui syurui{};

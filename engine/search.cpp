@@ -118,6 +118,7 @@ void Search::prepare(const SearchInput& in) {
   }
   bookDeep_ = 0;
   passAnc_.fill(0);
+  hoSirabe(r.aru, r.ho);
   rootOute_ = r.toripl1[r.oupl2] > 0;
   leafStop_ = false;
   yomi_.clear();
@@ -189,12 +190,20 @@ void Search::kikiKousin() {
                       p.oupl1, p.oupl2);
 }
 
-// The parent's single-step counts and sliding pieces, once per node before
-// its children are examined.
+// Ply N's searched move moto -> saki, made on its board: the counts and
+// what its own children's counts follow from.
 template <int N>
-void Search::oyaHo() {
-  Ply& q = t_[N - 1];
-  hoSirabe(q.aru, q.ho);
+void Search::hoKousin(int32_t moto, int32_t saki) {
+  Ply& p = t_[N];
+  const Ply& q = t_[N - 1];
+  p.oupl1 = q.oupl1;
+  p.oupl2 = q.oupl2;
+  hoSasu<sideAt(N)>(q.aru, q.ho, p.aru, moto, saki, p.ho.hopl1, p.ho.hopl2, p.ho.syurui,
+                    p.oupl1, p.oupl2);
+  p.toripl1 = p.ho.hopl1;
+  p.toripl2 = p.ho.hopl2;
+  senKikiAll<1>(p.aru, p.toripl1, p.ho.syurui);
+  senKikiAll<2>(p.aru, p.toripl2, p.ho.syurui);
 }
 
 // The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the
@@ -725,11 +734,7 @@ int16_t Search::child() {
       return atai;
     }
   }
-  const Ply& q = t_[N - 1];
-  p.oupl1 = q.oupl1;
-  p.oupl2 = q.oupl2;
-  kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.kmoto[p.ban], p.ksaki[p.ban], p.toripl1,
-                      p.toripl2, p.syurui, p.oupl1, p.oupl2);
+  hoKousin<N>(p.kmoto[p.ban], p.ksaki[p.ban]);
   if constexpr (N == 6) {
     if (tuika()) {
       ply<7>();
@@ -750,7 +755,6 @@ template <int N>
 void Search::kouhoList() {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
-  oyaHo<N>();
   resetList<N>();
   passAnc_[N] = passTerms<N>();
   p.aru = q.aru;
@@ -776,7 +780,6 @@ void Search::ply() {
   const Ply& q = t_[N - 1];
   ++nodes;
   ++nodesAt[N];
-  oyaHo<N>();
 
   resetList<N>();
   passAnc_[N] = passTerms<N>();
@@ -852,7 +855,6 @@ void Search::leaf() {
   const Ply& q = t_[N - 1];
   ++nodes;
   ++nodesAt[N];
-  oyaHo<N>();
   p.saikou = kRow[N].init;
   passAnc_[N] = passTerms<N>();
   p.aru = q.aru;
@@ -902,10 +904,7 @@ void Search::ai1(const SearchInput& in) {
       p.aru = r.aru;
       p.arull = r.arull;
       sasu<2>(p, km, ks);
-      p.oupl1 = r.oupl1;
-      p.oupl2 = r.oupl2;
-      kikiSasu<2>(r.aru, r.ho, p.aru, km, ks, p.toripl1, p.toripl2, p.syurui, p.oupl1,
-                  p.oupl2);
+      hoKousin<1>(km, ks);
       ++searchedAt[1];
       ply<2>();
       const int16_t v = t_[2].saikou;

@@ -56,7 +56,8 @@ class Search {
 
   // For tests: take the input as ai1 would (ply 0 = the actual position,
   // tables emptied, counters reset) without searching; then fill the
-  // ancestors in the table by hand and run one ply.
+  // ancestors in the table by hand (with their `ho` from hoSirabe) and run
+  // one ply.
   void prepare(const SearchInput& in);
   // Generation and examination only: fills ply N's list (N = 1..8).
   template <int N>
@@ -82,7 +83,7 @@ class Search {
   template <int N>
   void kikiKousin();
   template <int N>
-  void oyaHo();
+  void hoKousin(int32_t moto, int32_t saki);
   template <int N>
   void narabekae();
   template <int N>

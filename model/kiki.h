@@ -260,21 +260,19 @@ inline void senKikiAll(const Ban& b, Kiki& a, const Syurui& y) {
 }
 
 // Side M's move moto -> saki (saki + 100 when it promotes; moto = side*100 +
-// kind for a drop; 0 for a pass) made from `oya` to `ko`: the counts of `ko`
-// into toripl1 / toripl2 and its piece squares into syurui. Only the moved,
-// captured or dropped piece changes its steps; every sliding line is walked
-// afresh. The king squares come in as the parent's and change only when a
-// king moves.
+// kind for a drop; 0 for a pass) made from `oya` to `ko`: the single-step
+// counts of `ko` into hopl1 / hopl2 and its piece squares into syurui. Only
+// the moved, captured or dropped piece changes its steps. The king squares
+// come in as the parent's and change only when a king moves.
 template <int M>
-inline void kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
-                     Kiki& toripl1, Kiki& toripl2, Syurui& syurui, int32_t& oupl1,
-                     int32_t& oupl2) {
+inline void hoSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
+                   Kiki& hopl1, Kiki& hopl2, Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
   constexpr int O = 3 - M;
-  toripl1 = ho.hopl1;
-  toripl2 = ho.hopl2;
+  hopl1 = ho.hopl1;
+  hopl2 = ho.hopl2;
   syurui = ho.syurui;
-  Kiki& aM = M == 1 ? toripl1 : toripl2;
-  Kiki& aO = M == 1 ? toripl2 : toripl1;
+  Kiki& aM = M == 1 ? hopl1 : hopl2;
+  Kiki& aO = M == 1 ? hopl2 : hopl1;
 
   if (moto > 100) {
     const int kd = moto % 100;
@@ -295,6 +293,15 @@ inline void kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
       kiki::hoKiki<O, -1>(aO, to, cap % 100);
     }
   }
+}
+
+// The same move's full counts: its single steps, then every sliding line
+// walked afresh on `ko`.
+template <int M>
+inline void kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
+                     Kiki& toripl1, Kiki& toripl2, Syurui& syurui, int32_t& oupl1,
+                     int32_t& oupl2) {
+  hoSasu<M>(oya, ho, ko, moto, saki, toripl1, toripl2, syurui, oupl1, oupl2);
   senKikiAll<1>(ko, toripl1, syurui);
   senKikiAll<2>(ko, toripl2, syurui);
 }

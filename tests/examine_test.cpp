@@ -10,7 +10,7 @@
 #include "engine/eval.h"
 #include "engine/search.h"
 #include "model/attacks.h"
-#include "search_helpers.h"
+#include "tests/search_helpers.h"
 
 namespace syougi {
 namespace {

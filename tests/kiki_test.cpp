@@ -11,7 +11,7 @@
 #include "model/board.h"
 #include "model/kiki.h"
 #include "model/rules.h"
-#include "search_helpers.h"
+#include "tests/search_helpers.h"
 
 using namespace syougi;
 using syougi::test::sarachi;

@@ -71,6 +71,7 @@ inline void tesuji(PlyTable& t, int j, int32_t moto, int32_t saki, int16_t saiko
   p.arull = t[j - 1].arull;
   sasu(p.aru, p.arull, j % 2 == 1 ? 2 : 1, moto, saki);
   torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  hoSirabe(p.aru, p.ho);
   p.kmoto.fill(0);
   p.ksaki.fill(0);
   p.kten.fill(0);

@@ -11,6 +11,7 @@
 #include "engine/search.h"
 #include "model/attacks.h"
 #include "model/rules.h"
+#include "tests/search_helpers.h"
 #include "tests/search_suite.h"
 
 namespace syougi {
@@ -106,19 +107,7 @@ TEST(SearchSuite, EveryListedCandidateIsLegal) {
     // Play the first candidate as the search would and list the replies.
     const int32_t moto = p1.kmoto[0];
     const int32_t saki = p1.ksaki[0];
-    p1.aru = ks[i].aru;
-    p1.arull = ks[i].arull;
-    if (moto > 100) {
-      p1.aru[saki] = moto;
-      --p1.arull[20 + moto % 100];
-    } else {
-      const int to = saki % 100;
-      if (p1.aru[to] != 0 && p1.aru[to] % 100 != OU) ++p1.arull[20 + p1.aru[to] % 100 % 10];
-      p1.aru[to] = saki > 100 ? p1.aru[moto] + 10 : p1.aru[moto];
-      p1.aru[moto] = 0;
-    }
-    torisirabe(p1.aru, p1.toripl1, p1.toripl2, p1.oupl1, p1.oupl2);
-    p1.ban = 0;
+    test::tesuji(*t, 1, moto, saki, 0);
     s->kouhoList<2>();
     const int n = gouhousyu(p1.aru, p1.arull, te, 1024);
     const Ply& p2 = (*t)[2];
