@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "link/tusin.h"
+#include "tests/qt/socat_pair.h"
 #include "model/board.h"
 #include "model/rules.h"
 
@@ -179,40 +180,16 @@ class LinkMatch : public ::testing::Test {
     dir_ = tmpl;
   }
   void TearDown() override {
-    if (socat_ > 0) {
-      kill(socat_, SIGTERM);
-      waitpid(socat_, nullptr, 0);
-    }
+    pair_.stop();
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
 
   // A connected pair of pseudo-terminals at dir/a and dir/b.
-  void pair() {
-    a_ = (dir_ / "a").string();
-    b_ = (dir_ / "b").string();
-    socat_ = fork();
-    ASSERT_GE(socat_, 0);
-    if (socat_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      const int null = ::open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      const std::string pa = "pty,raw,echo=0,link=" + a_;
-      const std::string pb = "pty,raw,echo=0,link=" + b_;
-      execlp("socat", "socat", "-d", "-d", pa.c_str(), pb.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    const auto end = Clock::now() + std::chrono::seconds(10);
-    while (!(fs::exists(a_) && fs::exists(b_))) {
-      ASSERT_LT(Clock::now(), end) << "socat made no pseudo-terminals";
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
+  void pair() { ASSERT_TRUE(pair_.start(dir_)) << "socat made no pseudo-terminals"; }
 
   fs::path dir_;
-  std::string a_, b_;
-  pid_t socat_ = -1;
+  test::SocatPair pair_;
 };
 
 // The record file as lines, without the CR LF that ends each.
@@ -292,7 +269,7 @@ void replay(const std::vector<std::string>& moves) {
 TEST_F(LinkMatch, TwoWindowsPlayAWholeGameByThemselves) {
   ASSERT_NO_FATAL_FAILURE(pair());
   // A's computer moves first and sends first; B's user side is the line.
-  Mado a("A", dir_ / "A", a_), b("B", dir_ / "B", b_);
+  Mado a("A", dir_ / "A", pair_.a), b("B", dir_ / "B", pair_.b);
   ASSERT_TRUE(a.started());
   ASSERT_TRUE(b.started());
   // B must be listening before A's first move goes out.
@@ -422,13 +399,13 @@ TEST_F(LinkMatch, PortThatDoesNotExistIsReportedAndThePanelReturnsToIdle) {
 
 TEST_F(LinkMatch, PortHeldByAnotherWindowIsReportedBusy) {
   ASSERT_NO_FATAL_FAILURE(pair());
-  Mado w1("W1", dir_ / "W1", a_), w2("W2", dir_ / "W2", a_);
+  Mado w1("W1", dir_ / "W1", pair_.a), w2("W2", dir_ / "W2", pair_.a);
   ASSERT_TRUE(w1.started());
   ASSERT_TRUE(w2.started());
   ASSERT_EQ(w1.ask("click Command2_0"), "ok click Command2_0");
   EXPECT_EQ(w1.ask("shown Command4"), "ok shown Command4 1");
   ASSERT_EQ(w2.ask("click Command2_0"), "ok click Command2_0");
-  EXPECT_EQ(w2.next(), "box ヌバタ\t通信ポート " + a_ + " を開けません。\\nDevice or resource busy");
+  EXPECT_EQ(w2.next(), "box ヌバタ\t通信ポート " + pair_.a + " を開けません。\\nDevice or resource busy");
   EXPECT_EQ(w2.ask("answer OK"), "ok answer OK");
   EXPECT_EQ(w2.ask("shown Command2_0"), "ok shown Command2_0 1");
   EXPECT_EQ(w2.ask("shown Command4"), "ok shown Command4 0");

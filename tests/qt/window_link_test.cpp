@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "link/termios_port.h"
+#include "tests/qt/socat_pair.h"
 #include "window/qt/syougiwindow.h"
 
 namespace syougi {
@@ -56,29 +57,11 @@ class WindowLink : public ::testing::Test {
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
     fs::current_path(dir_);
-    a_ = (dir_ / "a").string();
-    b_ = (dir_ / "b").string();
-    socat_ = fork();
-    ASSERT_GE(socat_, 0);
-    if (socat_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a killed test
-      const int null = ::open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      const std::string pa = "pty,raw,echo=0,link=" + a_;
-      const std::string pb = "pty,raw,echo=0,link=" + b_;
-      execlp("socat", "socat", "-d", "-d", pa.c_str(), pb.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    const auto end = Clock::now() + std::chrono::seconds(10);
-    while (!(fs::exists(a_) && fs::exists(b_))) {
-      ASSERT_LT(Clock::now(), end) << "socat made no pseudo-terminals";
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    w = std::make_unique<SyougiWindow>(&kotae, nullptr, a_);
+    ASSERT_TRUE(pair_.start(dir_)) << "socat made no pseudo-terminals";
+    w = std::make_unique<SyougiWindow>(&kotae, nullptr, pair_.a);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    other = std::make_unique<TermiosPort>(b_);
+    other = std::make_unique<TermiosPort>(pair_.b);
     std::string reason;
     ASSERT_TRUE(other->open("1200,N,8,1", reason)) << reason;
   }
@@ -86,10 +69,7 @@ class WindowLink : public ::testing::Test {
     if (w) w->flow().game.zyoutai = 0;  // close without the question
     w.reset();
     other.reset();
-    if (socat_ > 0) {
-      kill(socat_, SIGTERM);
-      waitpid(socat_, nullptr, 0);
-    }
+    pair_.stop();
     fs::current_path(old_);
     fs::remove_all(dir_);
   }
@@ -119,8 +99,7 @@ class WindowLink : public ::testing::Test {
   }
 
   fs::path old_, dir_;
-  std::string a_, b_;
-  pid_t socat_ = -1;
+  test::SocatPair pair_;
   Kotae kotae;
   std::unique_ptr<TermiosPort> other;
   std::unique_ptr<SyougiWindow> w;
@@ -198,7 +177,7 @@ TEST_F(WindowLink, StopAfterSendingFreesThePort) {
   click("Command2_1");
   click("Command3");
   EXPECT_EQ(panel(), "Command2_0 Command2_1");
-  TermiosPort again(a_);
+  TermiosPort again(pair_.a);
   std::string reason;
   EXPECT_TRUE(again.open("1200,N,8,1", reason)) << reason;
 }
@@ -206,11 +185,9 @@ TEST_F(WindowLink, StopAfterSendingFreesThePort) {
 TEST_F(WindowLink, OtherEndVanishingStopsTheLinkWithAMessage) {
   click("Command2_0");
   Kotaeru ok;
-  kill(socat_, SIGTERM);
-  waitpid(socat_, nullptr, 0);
-  socat_ = -1;
+  pair_.stop();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !ok.seen.empty(); }, 5000));
-  EXPECT_EQ(ok.seen, (std::vector<std::string>{"ヌバタ|通信ポート " + a_ + " との接続が切れました。"}));
+  EXPECT_EQ(ok.seen, (std::vector<std::string>{"ヌバタ|通信ポート " + pair_.a + " との接続が切れました。"}));
   EXPECT_EQ(panel(), "Command2_0 Command2_1");
   // Nothing keeps firing on the dead descriptor.
   QTest::qWait(300);
