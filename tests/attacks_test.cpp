@@ -2,19 +2,13 @@
 
 #include "model/attacks.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
 namespace {
 
-Ban emptyBoard() {
-  Ban b;
-  Mochi m;
-  syokihaiti(b, m);
-  for (int s = 11; s <= 99; ++s)
-    if (s % 10 != 0) b[s] = 0;
-  return b;
-}
+using test::emptyBoard;
 
 struct Maps {
   Kiki t1{}, t2{};

@@ -3,16 +3,13 @@
 #include "engine/basyo.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
 namespace {
 
-Ban emptyBoard() {
-  Ban b{};
-  for (int c = 0; c < 112; ++c) b[c] = isSquare(c) ? 0 : SOTO;
-  return b;
-}
+using test::emptyBoard;
 
 struct Pos {
   Ban aru = emptyBoard();

@@ -7,16 +7,13 @@
 #include "engine/eval.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
 namespace {
 
-Ban emptyBoard() {
-  Ban b{};
-  for (int c = 0; c < 112; ++c) b[c] = isSquare(c) ? 0 : SOTO;
-  return b;
-}
+using test::emptyBoard;
 
 // Weights 30 everywhere unless a test sets a cell, so that every term is
 // easy to work out by hand.

@@ -17,7 +17,7 @@ namespace {
 
 using test::mitukeru;
 using test::nyuuryoku;
-using test::sarachi;
+using test::emptyBoard;
 using test::sasu;
 using test::seiteki;
 using test::tesuji;
@@ -26,7 +26,7 @@ class Examine : public ::testing::Test {
  protected:
   std::unique_ptr<PlyTable> t = std::make_unique<PlyTable>();
   std::unique_ptr<Search> s = std::make_unique<Search>(*t);
-  Ban b = sarachi();
+  Ban b = emptyBoard();
   Mochi h{};
 };
 

@@ -17,6 +17,7 @@
 #include "engine/computer.h"
 #include "window/gamen.h"
 #include "window/syougi.h"
+#include "tests/board_helpers.h"
 
 namespace syougi::fake {
 
@@ -153,12 +154,6 @@ inline void setPosition(Syougi& s, const Ban& aru, const Mochi& arull) {
   for (int c = 0; c < 29; ++c) s.game.rekiarull[s.game.tesuu - 1][c] = arull[c];
 }
 
-inline Ban emptyBoard() {
-  Ban b;
-  b.fill(1);
-  for (int f = 1; f <= 9; ++f)
-    for (int r = 1; r <= 9; ++r) b[f * 10 + r] = 0;
-  return b;
-}
+using test::emptyBoard;
 
 }  // namespace syougi::fake

@@ -14,7 +14,7 @@
 #include "tests/search_helpers.h"
 
 using namespace syougi;
-using syougi::test::sarachi;
+using syougi::test::emptyBoard;
 using syougi::test::sasu;
 
 namespace {
@@ -117,7 +117,7 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
 // Sliding pieces seen through, supported past, blocked, captured, promoted
 // (a lance stops sliding) and dropped, on a board built for them.
 TEST(KikiSasu, SlidingPiecesGainedLostAndChanged) {
-  Ban b = sarachi();
+  Ban b = emptyBoard();
   b[59] = 101;
   b[51] = 201;
   b[55] = 102;  // rook, with a gold and a pawn on its forward line
@@ -144,7 +144,7 @@ TEST(KikiSasu, SlidingPiecesGainedLostAndChanged) {
 // A board with more sliding pieces than a game can have (seventeen lances
 // and four rooks) is followed just as well.
 TEST(KikiSasu, MoreSlidingPiecesThanAGameHas) {
-  Ban b = sarachi();
+  Ban b = emptyBoard();
   b[59] = 101;
   b[51] = 201;
   for (int f = 1; f <= 9; ++f) {

@@ -3,18 +3,13 @@
 #include "mate/attacks.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
 namespace {
 
-Ban emptyBoard() {
-  Ban b;
-  b.fill(SOTO);
-  for (int s = 11; s <= 99; ++s)
-    if (isSquare(s)) b[s] = 0;
-  return b;
-}
+using test::emptyBoard;
 
 struct Counts {
   Kiki t1, t2;

@@ -4,18 +4,13 @@
 #include "mate/attacks.h"
 #include "mate/tume.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
 namespace {
 
-Ban emptyBoard() {
-  Ban b;
-  b.fill(SOTO);
-  for (int s = 11; s <= 99; ++s)
-    if (isSquare(s)) b[s] = 0;
-  return b;
-}
+using test::emptyBoard;
 
 // Puts a position into ply n as if that ply had just made its move.
 void kyoku(Ply& p, const Ban& b, const Mochi& h) {

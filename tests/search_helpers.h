@@ -1,5 +1,5 @@
-// Building positions and ply tables by hand for the search's tests: an empty
-// board, the search input with every square weighing 30, the move maker in
+// Building positions and ply tables by hand for the search's tests: the
+// search input with every square weighing 30, the move maker in
 // the search's own notation, and a searched move played into the table.
 #pragma once
 
@@ -7,17 +7,9 @@
 #include "engine/search.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 namespace syougi::test {
-
-// Every square empty, the cells around them off the board.
-inline Ban sarachi() {
-  Ban b;
-  b.fill(SOTO);
-  for (int f = 1; f <= 9; ++f)
-    for (int r = 1; r <= 9; ++r) b[f * 10 + r] = 0;
-  return b;
-}
 
 inline SearchInput nyuuryoku(const Ban& aru, const Mochi& arull, int teban = 1) {
   SearchInput in;

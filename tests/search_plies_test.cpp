@@ -16,7 +16,7 @@ namespace syougi {
 namespace {
 
 using test::nyuuryoku;
-using test::sarachi;
+using test::emptyBoard;
 using test::sasu;
 using test::seiteki;
 using test::tesuji;
@@ -25,7 +25,7 @@ class Plies : public ::testing::Test {
  protected:
   std::unique_ptr<PlyTable> t = std::make_unique<PlyTable>();
   std::unique_ptr<Search> s = std::make_unique<Search>(*t);
-  Ban b = sarachi();
+  Ban b = emptyBoard();
   Mochi h{};
 
   // Kings on 51 and 59, pawns on files 1 and 9.

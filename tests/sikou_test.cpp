@@ -12,6 +12,7 @@
 #include "engine/sikou.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
@@ -59,14 +60,7 @@ class SikouTest : public ::testing::Test {
   Sikou sikou_;
 };
 
-Ban emptyBoard() {
-  Ban b;
-  Mochi m;
-  syokihaiti(b, m);
-  for (int s = 11; s <= 99; ++s)
-    if (isSquare(s)) b[s] = 0;
-  return b;
-}
+using test::emptyBoard;
 
 }  // namespace
 
