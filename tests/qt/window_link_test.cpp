@@ -26,6 +26,7 @@
 
 #include "link/termios_port.h"
 #include "tests/qt/socat_pair.h"
+#include "tests/qt/kotae.h"
 #include "window/qt/syougiwindow.h"
 
 namespace syougi {
@@ -34,20 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// Answers every move with the pawn 33-34, then 43-44.
-class Kotae : public Computer {
- public:
-  int calls = 0;
-  void youi(uint32_t) override {}
-  ComKekka erabu(const Game&) override {
-    ComKekka k;
-    k.moto = calls == 0 ? 33 : 43;
-    k.saki = calls == 0 ? 34 : 44;
-    k.sennkei = "ibisya";
-    ++calls;
-    return k;
-  }
-};
+using test::Kotae;
 
 class WindowLink : public ::testing::Test {
  protected:

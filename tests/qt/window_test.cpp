@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/qt/kotae.h"
 #include "window/qt/syougiwindow.h"
 
 namespace syougi {
@@ -213,21 +214,7 @@ TEST_F(WindowTest, ClosingWithoutAGameDoesNotAsk) {
   EXPECT_FALSE(w->isVisible());
 }
 
-// Answers every move with the pawn 33-34, then 43-44.
-class Kotae : public Computer {
- public:
-  int calls = 0;
-  void youi(uint32_t) override {}
-  ComKekka erabu(const Game&) override {
-    ComKekka k;
-    k.moto = calls == 0 ? 33 : 43;
-    k.saki = calls == 0 ? 34 : 44;
-    k.sennkei = "ibisya";
-    k.teban = 2;
-    ++calls;
-    return k;
-  }
-};
+using test::Kotae;
 
 TEST_F(WindowTest, TimerTickPlaysOneComputerReply) {
   Kotae kotae;
