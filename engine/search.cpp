@@ -202,8 +202,7 @@ void Search::hoKousin(int32_t moto, int32_t saki) {
                     p.oupl1, p.oupl2);
   p.toripl1 = p.ho.hopl1;
   p.toripl2 = p.ho.hopl2;
-  senKikiAll<1>(p.aru, p.toripl1, p.ho.syurui);
-  senKikiAll<2>(p.aru, p.toripl2, p.ho.syurui);
+  senKikiTasu(p.aru, p.ho.syurui, p.toripl1, p.toripl2);
 }
 
 // The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the

@@ -259,6 +259,12 @@ inline void senKikiAll(const Ban& b, Kiki& a, const Syurui& y) {
   }
 }
 
+// Both sides' sliding lines on `ko`, added to single-step counts.
+inline void senKikiTasu(const Ban& ko, const Syurui& y, Kiki& toripl1, Kiki& toripl2) {
+  senKikiAll<1>(ko, toripl1, y);
+  senKikiAll<2>(ko, toripl2, y);
+}
+
 // Side M's move moto -> saki (saki + 100 when it promotes; moto = side*100 +
 // kind for a drop; 0 for a pass) made from `oya` to `ko`: the single-step
 // counts of `ko` into hopl1 / hopl2 and its piece squares into syurui. Only
@@ -302,8 +308,7 @@ inline void kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
                      Kiki& toripl1, Kiki& toripl2, Syurui& syurui, int32_t& oupl1,
                      int32_t& oupl2) {
   hoSasu<M>(oya, ho, ko, moto, saki, toripl1, toripl2, syurui, oupl1, oupl2);
-  senKikiAll<1>(ko, toripl1, syurui);
-  senKikiAll<2>(ko, toripl2, syurui);
+  senKikiTasu(ko, syurui, toripl1, toripl2);
 }
 
 }  // namespace syougi
