@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian packages the build, the window, the tests and the tools need.
 PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  qt6-base-dev qt6-serialport-dev libgl-dev fonts-noto-cjk \
+  qt6-base-dev libgl-dev fonts-noto-cjk \
   xvfb xauth socat xdotool
 
 .PHONY: all setup configure build run test asan-build fuzz-build fuzz fuzz-run bench match clean

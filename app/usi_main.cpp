@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "engine/sikou.h"
-#include "engine/usi.h"
+#include "usi/usi.h"
 
 int main() {
   std::ios::sync_with_stdio(false);

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "mate/attacks.h"
 #include "mate/tume.h"
 #include "model/attacks.h"

@@ -12,7 +12,7 @@
 #include "engine/basyo.h"
 #include "engine/book.h"
 #include "engine/eval.h"
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "engine/snapshot.h"
 #include "model/board.h"
 

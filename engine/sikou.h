@@ -8,7 +8,7 @@
 #include "engine/basyo.h"
 #include "engine/book.h"
 #include "engine/computer.h"
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "engine/search.h"
 #include "mate/tume.h"
 

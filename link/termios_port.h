@@ -1,5 +1,7 @@
 // A serial port on a POSIX terminal device (a UART, a USB adapter or a
-// pseudo-terminal), in raw mode without handshaking.
+// pseudo-terminal), in raw mode without handshaking. termios rather than Qt
+// SerialPort, because Qt reports neither the line changes nor the driver's
+// error counters that the link's events are made of.
 //
 // Watching it from an event loop: characters arriving make fd() readable;
 // line changes and the driver's error counters do not, so call events() from

@@ -221,13 +221,6 @@ bool Tusin::uketoru(const std::string& m) {
   return false;
 }
 
-void Tusin::logStart() {
-  if (std::FILE* f = std::fopen(logPath_.c_str(), "wb")) {
-    std::fputs("\r\n", f);
-    std::fclose(f);
-  }
-}
-
 void Tusin::logLine(std::string_view bytes) {
   // The log is a convenience: a file that cannot be written stops nothing.
   if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {

@@ -13,7 +13,8 @@
 //   full output buffer, calling portEvents() for both; watchPort(-1) ends
 //   the watching and may come from inside portEvents() (Cancel in the error
 //   dialog), so a socket notifier is to be released with deleteLater();
-// - game setup calls logStart() (the log begins with one empty line);
+// - game setup recreates the log with one empty line (the window does it,
+//   so that a log it cannot write is reported); this class only appends;
 // - while e_MouseDown runs for a received move, `zyusinmsg` still holds the
 //   message (characters 6-7 name the piece after the move).
 #pragma once
@@ -98,9 +99,6 @@ class Tusin {
   // from inside (a modal dialog spins the event loop; the window had better
   // not watch the port meanwhile, or it spins with it).
   void portEvents();
-
-  // Recreates the log with one empty line.
-  void logStart();
 
  private:
   void stop();

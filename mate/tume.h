@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "model/board.h"
 
 namespace syougi {

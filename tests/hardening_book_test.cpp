@@ -9,7 +9,7 @@
 
 #include "engine/book.h"
 #include "engine/sikou.h"
-#include "engine/usi.h"
+#include "usi/usi.h"
 #include "model/board.h"
 #include "tests/flow_fake.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/sikou.h"
-#include "engine/usi.h"
+#include "usi/usi.h"
 #include "model/board.h"
 #include "model/rules.h"
 #include "tests/flow_fake.h"

@@ -536,8 +536,6 @@ TEST_F(SocatPair, TwoLinksPlayMovesAndAResignation) {
   Window wa, wb;
   Tusin a(pa, wa, (dir_ / "a.txt").string());
   Tusin b(pb, wb, (dir_ / "b.txt").string());
-  a.logStart();
-  b.logStart();
   a.Command2_Click(1);  // A's computer opens the game
   b.Command2_Click(0);
   ASSERT_TRUE(pa.isOpen());
@@ -565,7 +563,7 @@ TEST_F(SocatPair, TwoLinksPlayMovesAndAResignation) {
   EXPECT_TRUE(wb.dialogs.empty());
 
   // The log has no direction: both sides wrote the same lines.
-  const std::string log = "\r\n+7776FU\n\r\n-3334FU\n\r\n%TORYO\n\r\n";
+  const std::string log = "+7776FU\n\r\n-3334FU\n\r\n%TORYO\n\r\n";
   EXPECT_EQ(fileBytes(dir_ / "a.txt"), log);
   EXPECT_EQ(fileBytes(dir_ / "b.txt"), log);
   a.Command4_Click();

@@ -501,24 +501,13 @@ TEST_F(TusinTest, AFragmentFromAnEarlierLinkIsForgotten) {
 // --- Log -------------------------------------------------------------------
 
 TEST_F(TusinTest, LogHoldsSentAndReceivedLinesByteForByte) {
-  tusin.logStart();
-  EXPECT_EQ(logBytes(), "\r\n");
   tusin.Command2_Click(1);
   host.out = "+7776FU";
   tusin.Command1_Click();
-  EXPECT_EQ(logBytes(), "\r\n+7776FU\n\r\n");
+  EXPECT_EQ(logBytes(), "+7776FU\n\r\n");
   host.te = 2;
   arrive("-3334FU\n");
-  EXPECT_EQ(logBytes(), "\r\n+7776FU\n\r\n-3334FU\n\r\n");
-}
-
-TEST_F(TusinTest, LogStartEmptiesAnOldLog) {
-  {
-    std::ofstream f("tusin.txt", std::ios::binary);
-    f << "old\r\n";
-  }
-  tusin.logStart();
-  EXPECT_EQ(logBytes(), "\r\n");
+  EXPECT_EQ(logBytes(), "+7776FU\n\r\n-3334FU\n\r\n");
 }
 
 TEST_F(TusinTest, ResignationAndRefusedTextsAreLoggedFaultsAreNot) {

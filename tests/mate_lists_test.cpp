@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "mate/tume.h"
 
 using namespace syougi;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "mate/tume.h"
 #include "model/attacks.h"
 #include "model/board.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <random>
 
-#include "engine/ply.h"
+#include "model/ply.h"
 #include "mate/attacks.h"
 #include "mate/tume.h"
 #include "model/attacks.h"

@@ -1,4 +1,4 @@
-#include "engine/usi.h"
+#include "usi/usi.h"
 
 #include <gtest/gtest.h>
 

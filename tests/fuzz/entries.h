@@ -19,7 +19,7 @@
 #include "engine/book.h"
 #include "engine/computer.h"
 #include "engine/sikou.h"
-#include "engine/usi.h"
+#include "usi/usi.h"
 #include "link/port.h"
 #include "link/tusin.h"
 #include "model/board.h"

@@ -9,7 +9,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "engine/usi.h"
+#include "usi/usi.h"
 
 namespace syougi::match {
 

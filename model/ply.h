@@ -36,7 +36,8 @@ struct Ply {
   Syurui syurui{};
 };
 
-// Index N is ply N (1..11); index 0 is unused.
+// Index N is ply N (1..11); the main search keeps the actual position, the
+// one its root moves are made from, in index 0.
 using PlyTable = std::array<Ply, 12>;
 
 }  // namespace syougi
