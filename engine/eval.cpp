@@ -270,12 +270,12 @@ void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1
     }
   }
 
-  // Attack counts on cells off the board are not kept fresh by the attack
-  // detection, so only neighbours on the board are scored.
+  // Every neighbour is scored, off-board cells too: the attack detection
+  // counts the first off-board cell of a sliding line, and it clears every
+  // cell, so the counts there are this board's own.
   if (ou1) {
     for (const Kinbou& kb : kKinbou1) {
       const int n = oupl1 + kb.d;
-      if (B[n] == SOTO) continue;
       const int32_t a = A2[n];
       if (a > 0) {
         kouho += t * (a + 1) * kb.c;
@@ -286,7 +286,6 @@ void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1
   if (ou2) {
     for (const Kinbou& kb : kKinbou2) {
       const int n = oupl2 + kb.d;
-      if (B[n] == SOTO) continue;
       const int32_t a = A1[n];
       if (a > 0) {
         kouho -= t * (a + 1) * kb.c;

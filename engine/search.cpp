@@ -678,10 +678,15 @@ bool Search::tuika() const {
 template <int N>
 void Search::quick(YomiQuick& qk) const {
   qk.n = 0;
+  qk.cell0 = false;
   for (int j = 1; j <= N; ++j) {
     const Ply& a = t_[j];
     const int32_t m = a.kmoto[a.ban];
-    if (m == 0) continue;  // a pass changes nothing
+    if (m == 0) {
+      qk.cell0 = true;
+      qk.ban0 = t_[N].aru[0];
+      continue;
+    }
     if (m > 100) {
       qk.cell[qk.n++] = static_cast<uint8_t>(yomiMochiCell((j % 2 == 1 ? 20 : 10) + m % 100));
     } else {

@@ -20,9 +20,14 @@ constexpr int yomiBanCell(int sq) { return sq - 11; }
 constexpr int yomiMochiCell(int idx) { return kYomiBan + idx - 12; }
 
 // The cells the current line changed; compared first, before the full key.
+// A pass has no source and its destination is cell 0, which in an entry holds
+// the stored value: with a pass in the line the value is compared with the
+// board's cell 0, so such positions are nearly always searched again.
 struct YomiQuick {
   int n = 0;
   std::array<uint8_t, 24> cell{};
+  bool cell0 = false;
+  int32_t ban0 = 0;
 };
 
 struct YomiEntry {
@@ -42,6 +47,7 @@ class YomiTable {
   bool yomidasu(const YomiKey& key, const YomiQuick& quick, int16_t& atai) const {
     for (int i = 0; i < yomisuu; ++i) {
       const YomiEntry& e = entries[i];
+      if (quick.cell0 && e.atai != quick.ban0) continue;
       bool same = true;
       for (int j = 0; j < quick.n; ++j) {
         const int c = quick.cell[j];
