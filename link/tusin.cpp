@@ -1,6 +1,8 @@
 #include "link/tusin.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <utility>
 #include <vector>
 
@@ -223,11 +225,13 @@ bool Tusin::uketoru(const std::string& m) {
 
 void Tusin::logLine(std::string_view bytes) {
   // The log is a convenience: a file that cannot be written stops nothing.
-  if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fputs("\r\n", f);
-    std::fclose(f);
-  }
+  // One write of the whole line, without a stdio buffer for a few bytes.
+  std::string line(bytes);
+  line += "\r\n";
+  const int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  [[maybe_unused]] const ssize_t n = ::write(fd, line.data(), line.size());
+  ::close(fd);
 }
 
 }  // namespace syougi

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -60,6 +61,41 @@ inline void kyokumenOk(const Ban& aru, const Mochi& arull) {
   }
 }
 
+// A legal side-1 move chosen by `k`: from a piece and a destination that `k`
+// picks, the first move that keeps the king safe. Only a few moves are made
+// and tested for check, where a list of all legal moves tests every one.
+inline bool hayaiTe(const Ban& aru, const Mochi& arull, uint32_t k, Te& te) {
+  int kazu = 0;
+  int32_t from[48];
+  for (int s = 11; s <= 99; ++s)
+    if (s % 10 != 0 && sideOf(aru[s]) == 1) from[kazu++] = s;
+  for (int h = 102; h <= 108; ++h)
+    if (arull[h - 90] > 0) from[kazu++] = h;
+  if (kazu == 0) return false;
+  const uint32_t n = static_cast<uint32_t>(kazu);
+  Ikeru ik;
+  for (uint32_t i = 0; i < n; ++i) {
+    const int32_t f = from[(k + i) % n];
+    ikerusirabe(aru, arull, f, ik);
+    for (uint32_t j = 0; j < 89; ++j) {
+      const int q = 11 + static_cast<int>((k / n + j) % 89);
+      if (!ik[q]) continue;
+      const Nari nk = f > 100 ? Nari::kNone : nariKubun(aru[f], f, q);
+      const bool first = nk == Nari::kForced || (nk == Nari::kChoice && (k & 256) != 0);
+      for (int alt = 0; alt < (nk == Nari::kChoice ? 2 : 1); ++alt) {
+        const bool naru = alt == 0 ? first : !first;
+        Ban b = aru;
+        Mochi bl = arull;
+        sasu1(b, bl, f, q, naru);
+        if (outeSide1(b)) continue;
+        te = Te{f, q, naru};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 // Answers for side 2 with one of its legal moves, chosen by `pick`; resigns
 // when it has none. Fast, so that a fuzzer spends its time on the input.
 class HayaiComputer : public Computer {
@@ -73,13 +109,11 @@ class HayaiComputer : public Computer {
     Ban b;
     Mochi bl;
     hanten(g.aru, g.arull, b, bl);
-    Te list[600];
-    const int n = gouhousyu(b, bl, list, 600);
-    if (n == 0 || resign) {
+    Te t;
+    if (resign || !hayaiTe(b, bl, pick++, t)) {
       k.saikou1 = -32000;
       return k;
     }
-    const Te& t = list[pick++ % static_cast<uint32_t>(n)];
     k.moto = t.moto > 100 ? t.moto + 100 : 110 - t.moto;
     k.saki = 110 - t.saki + (t.naru ? 100 : 0);
     return k;
@@ -221,10 +255,8 @@ class FuzzGamen : public Gamen {
 // The move text the remote side would send for the user's legal move number
 // `k` (of those listed), squares as the first player sees them.
 inline std::string gouhouText(const Syougi& s, uint32_t k) {
-  Te list[600];
-  const int n = gouhousyu(s.game.aru, s.game.arull, list, 600);
-  if (n == 0) return "%TORYO";
-  const Te& t = list[k % static_cast<uint32_t>(n)];
+  Te t;
+  if (!hayaiTe(s.game.aru, s.game.arull, k, t)) return "%TORYO";
   const bool sente = s.game.tesuu % 2 != 0;
   auto masu = [&](int sq) {
     const int v = sente ? sq : 110 - sq;
@@ -246,7 +278,14 @@ inline int tusinEntry(const uint8_t* data, size_t size) {
   FuzzGamen gamen;
   FuzzPort port;
   auto com = std::make_unique<HayaiComputer>();
-  auto flow = std::make_unique<Syougi>(gamen, com.get());
+  // The flow holds the whole history: one block for every input spares the
+  // sanitizer's allocator a large map and unmap each time.
+  alignas(Syougi) static unsigned char flowMem[sizeof(Syougi)];
+  struct Kasi {
+    Syougi* s;
+    ~Kasi() { s->~Syougi(); }
+  } kasi{new (flowMem) Syougi(gamen, com.get())};
+  Syougi* flow = kasi.s;
   auto link = std::make_unique<SyougiTusin>(gamen, *flow, port);
   flow->Form_Load();
 
@@ -261,8 +300,9 @@ inline int tusinEntry(const uint8_t* data, size_t size) {
   link->tusin.Command2_Click((setup & 4) ? 1 : 0);
 
   int steps = 0;
+  std::string before;  // assigned into, so the record is not allocated anew each step
   while (p < size && steps++ < 400) {
-    const std::string before = flow->kifu;
+    before = flow->kifu;
     bool reset = false;
     const uint8_t op = byte();
     const uint8_t arg = op >> 3;

@@ -9,7 +9,8 @@
 
 namespace syougi::fuzz {
 
-inline char scratchDir[] = "/tmp/syougi_fuzz_XXXXXX";
+// In memory where the machine has it: the link writes its log line by line.
+inline char scratchDir[] = "/dev/shm/syougi_fuzz_XXXXXX";
 
 inline void scratchRemove() {
   for (const char* f : {"tusin.txt", "kifu.csa", "men.txt", "joseki.lis"}) {
@@ -23,7 +24,11 @@ inline void scratchRemove() {
 }  // namespace syougi::fuzz
 
 inline int syougiFuzzScratch() {
-  if (mkdtemp(syougi::fuzz::scratchDir) == nullptr || chdir(syougi::fuzz::scratchDir) != 0) abort();
+  if (mkdtemp(syougi::fuzz::scratchDir) == nullptr) {
+    snprintf(syougi::fuzz::scratchDir, sizeof syougi::fuzz::scratchDir, "/tmp/syougi_fuzz_XXXXXX");
+    if (mkdtemp(syougi::fuzz::scratchDir) == nullptr) abort();
+  }
+  if (chdir(syougi::fuzz::scratchDir) != 0) abort();
   atexit(syougi::fuzz::scratchRemove);
   return 0;
 }
