@@ -127,6 +127,7 @@ void Search::prepare(const SearchInput& in) {
   saikou1 = -32000;
   for (auto& s : ko) s.clear();
   kensa = 0;
+  kensaAt.fill(0);
   nodes = 0;
   nodesAt.fill(0);
   searchedAt.fill(0);
@@ -215,6 +216,7 @@ void Search::kouhosirabeN() {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
   ++kensa;
+  ++kensaAt[N];
 
   p.ten = 0;
   p.kiken = 0;
