@@ -127,6 +127,7 @@ void Search::prepare(const SearchInput& in) {
   saikou1 = -32000;
   for (auto& s : ko) s.clear();
   kensa = 0;
+  kensaAt.fill(0);
   nodes = 0;
   nodesAt.fill(0);
   searchedAt.fill(0);
@@ -215,6 +216,7 @@ void Search::kouhosirabeN() {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
   ++kensa;
+  ++kensaAt[N];
 
   p.ten = 0;
   p.kiken = 0;
@@ -667,9 +669,10 @@ bool Search::tuika() const {
   const int32_t s3 = a3.ksaki[a3.ban] % 100;
   if (s2 != 0 && s2 == s1) return true;
   if (s3 != 0 && s3 == s2) return true;
-  // Only a board move has a source square (a pass has 0, a drop its code).
-  if (isSquare(m2) && a1.toripl2[m2] > 0) return true;
-  if (isSquare(m3) && a2.toripl1[m3] > 0) return true;
+  // A source below 100 names a cell: a square, or cell 0 for a pass, whose
+  // count is as fresh as any off-board cell's. A drop's code names none.
+  if (m2 < 100 && a1.toripl2[m2] > 0) return true;
+  if (m3 < 100 && a2.toripl1[m3] > 0) return true;
   if (rootOute_) return true;
   return a1.toripl2[a1.oupl1] > 0;
 }

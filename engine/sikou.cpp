@@ -54,6 +54,8 @@ ComKekka Sikou::erabu(const Game& g) {
     tume_.saki = 0;
     tume_.sirabe = 0;
     tume_.kyokumen = 0;
+    tume_.sirabeAt.fill(0);
+    tume_.kyokumenAt.fill(0);
     tume_.tumeai1(g.aru, g.arull, g.oupl1, g.oupl2);
     r.kensa += static_cast<int64_t>(tume_.sirabe);
     r.nodes += static_cast<int64_t>(tume_.kyokumen);

@@ -576,6 +576,7 @@ template <int N>
 void Tume::tumekouhosirabe() {
   Ply& p = p_[N];
   ++sirabe;
+  ++sirabeAt[N];
   const Ban& B = p.aru;
   const Kiki& A1 = p.toripl1;
   const Kiki& A2 = p.toripl2;
@@ -684,6 +685,7 @@ void Tume::tumeseisei() {
 template <int N>
 void Tume::tumeai() {
   ++kyokumen;
+  ++kyokumenAt[N];
   tumeseisei<N>();
   if constexpr (!kSaigo<N>) {
     Ply& p = p_[N];

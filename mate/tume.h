@@ -2,6 +2,7 @@
 // moves, side 1 answers; at most eleven plies, one procedure per ply.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "model/ply.h"
@@ -39,6 +40,8 @@ class Tume {
   int16_t saikou1 = 10000;
   uint64_t sirabe = 0;    // candidate moves examined
   uint64_t kyokumen = 0;  // plies entered
+  std::array<uint64_t, 12> sirabeAt{};    // the same per ply 1..11
+  std::array<uint64_t, 12> kyokumenAt{};
 
   // The first half of ply N alone: list and value set up, the checking piece
   // identified (even plies from 4), every candidate generated, examined and

@@ -15,6 +15,7 @@
 #include "model/attacks.h"
 #include "model/board.h"
 #include "model/rules.h"
+#include "tests/search_suite.h"
 
 using namespace syougi;
 
@@ -180,4 +181,70 @@ TEST(MateProblems, SearchReturnsTheExpectedMove) {
       EXPECT_EQ(tume.saki, 0);
     }
   }
+}
+
+// Golden record of the mate search's effort, tests/data/mate_golden.txt: per
+// composed problem and per suite position from play (run as the driver runs
+// it, only when side 2's king is not attacked) the move, saikou1 and the
+// examined candidates and plies entered, in total and per ply. The figures
+// come from the program itself when it was recorded: they notice a change to
+// any per-ply rule even when the answer stays, not a wrong reading of the
+// rules (the hand-worked answers above do that). SYOUGI_RECORD_GOLDEN=1
+// rewrites the file instead of comparing.
+namespace {
+
+const char kMateHeader[] =
+    "# Golden record of the mate search for mate_problems.txt (by name) and\n"
+    "# search_suite.txt (suite<index>, positions where side 2's king is not\n"
+    "# attacked): the move and saikou1, then the counts of Tume after tumeai1:\n"
+    "# sirabe (examined candidates) in total and per ply 1..11, kyokumen (plies\n"
+    "# entered) in total and per ply. The program's own output, not worked out\n"
+    "# by hand: it notices change, not a wrong reading. Re-record with\n"
+    "#   SYOUGI_RECORD_GOLDEN=1 build/tests/mate_problems_test --gtest_filter=MateProblems.Golden*\n"
+    "# only when the mate search is meant to change.\n";
+
+void mateRow(test::Golden& g, const std::string& key, const Ban& aru, const Mochi& arull,
+             int32_t ou1, int32_t ou2) {
+  auto plies = std::make_unique<PlyTable>();
+  Tume tume(*plies);
+  tume.tumeai1(aru, arull, ou1, ou2);
+  std::vector<int64_t> v = {tume.moto, tume.saki, tume.saikou1,
+                            static_cast<int64_t>(tume.sirabe)};
+  for (int n = 1; n <= 11; ++n) v.push_back(static_cast<int64_t>(tume.sirabeAt[n]));
+  v.push_back(static_cast<int64_t>(tume.kyokumen));
+  for (int n = 1; n <= 11; ++n) v.push_back(static_cast<int64_t>(tume.kyokumenAt[n]));
+  g.rows.emplace_back(key, v);
+}
+
+}  // namespace
+
+TEST(MateProblems, GoldenCounts) {
+  test::Golden now;
+  now.cols = {"moto", "saki", "saikou1", "sirabe"};
+  for (int n = 1; n <= 11; ++n) now.cols.push_back("sirabe" + std::to_string(n));
+  now.cols.push_back("kyokumen");
+  for (int n = 1; n <= 11; ++n) now.cols.push_back("kyokumen" + std::to_string(n));
+  for (const auto& m : mondai()) {
+    Kiki t1{}, t2{};
+    int32_t ou1 = 0, ou2 = 0;
+    torisirabe(m.aru, t1, t2, ou1, ou2);
+    mateRow(now, m.name, m.aru, m.arull, ou1, ou2);
+  }
+  const auto ks = test::yomuSuite();
+  for (size_t i = 0; i < ks.size(); ++i) {
+    Kiki t1{}, t2{};
+    int32_t ou1 = 0, ou2 = 0;
+    torisirabe(ks[i].aru, t1, t2, ou1, ou2);
+    if (t1[ou2] != 0) continue;
+    mateRow(now, "suite" + std::to_string(i), ks[i].aru, ks[i].arull, ou1, ou2);
+  }
+
+  const std::string path = std::string(SYOUGI_SOURCE_DIR) + "/tests/data/mate_golden.txt";
+  if (test::goldenKiroku()) {
+    test::goldenKaku(path, kMateHeader, now);
+    GTEST_SKIP() << "recorded " << path;
+  }
+  const test::Golden rec = test::goldenYomu(path);
+  ASSERT_FALSE(rec.rows.empty()) << path;
+  for (const auto& d : test::goldenSa(rec, now)) ADD_FAILURE() << d;
 }
