@@ -130,6 +130,90 @@ TEST(PieceTerms, RookOnTheBackRanksNearTheEnemyKing) {
   EXPECT_EQ(r.eval(b2), -300 - 4);
 }
 
+TEST(PieceTerms, RookOnTheEnemyBackRanksWhileTheEnemyKingStaysNear) {
+  // The enemy king stands on a rank inside the condition, then on the first
+  // rank outside it (74 for side 2's king, 76 for side 1's) with the same
+  // neighbourhood; the difference is the rank term alone. A gold beside the
+  // rook stops its rank line before the king's squares; the rook's own king
+  // stays on 99 (side 1) or 51 (side 2).
+  struct Row {
+    int32_t hisya;
+    int sq;
+    int gold;
+    int ou;  // the enemy king inside the condition
+    int32_t delta;
+  };
+  const Row rows[] = {
+      {102, 11, 21, 71, -30}, {102, 11, 21, 73, -30}, {102, 12, 22, 72, -20},
+      {102, 12, 22, 73, -20}, {102, 13, 23, 71, 0},   {112, 11, 21, 72, -30},
+      {112, 12, 22, 73, -20}, {202, 19, 29, 79, 30},  {202, 19, 29, 77, 30},
+      {202, 18, 28, 78, 20},  {202, 18, 28, 77, 20},  {202, 17, 27, 79, 0},
+      {212, 19, 29, 78, 30},  {212, 18, 28, 77, 20},
+  };
+  const Basyo b = flatBasyo(1);
+  for (const Row& r : rows) {
+    const bool s1 = r.hisya < 200;
+    const int32_t gold = s1 ? 104 : 204;
+    Pos in{{r.sq, r.hisya}, {r.gold, gold}, {s1 ? 99 : 51, s1 ? 101 : 201},
+           {r.ou, s1 ? 201 : 101}};
+    Pos out{{r.sq, r.hisya}, {r.gold, gold}, {s1 ? 99 : 51, s1 ? 101 : 201},
+            {s1 ? 74 : 76, s1 ? 201 : 101}};
+    EXPECT_EQ(in.eval(b) - out.eval(b), r.delta) << r.hisya << "@" << r.sq << " king " << r.ou;
+  }
+}
+
+TEST(PieceTerms, PromotedMinorPiecesScoreAsGolds) {
+  // Alone on 55 weighing 44, kings in the corners: w*v/40; with one
+  // attacker (count set by hand) it hangs, w*v/250, and scores w*v/50.
+  struct Row {
+    int32_t koma;
+    int32_t free, attacked;
+  };
+  const Row rows[] = {
+      {104, -209, -167 + 33}, {115, -209, -167 + 33}, {116, -154, -123 + 24},
+      {117, -154, -123 + 24}, {118, -165, -132 + 26}, {204, 209, 167 - 33},
+      {215, 209, 167 - 33},   {216, 154, 123 - 24},   {217, 154, 123 - 24},
+      {218, 165, 132 - 26},
+  };
+  Basyo b = flatBasyo(1);
+  b.basyo1[55] = 44;
+  b.basyo2[55] = 44;
+  for (const Row& r : rows) {
+    Pos p{{99, 101}, {11, 201}, {55, r.koma}};
+    EXPECT_EQ(p.eval(b), r.free) << r.koma;
+    (r.koma < 200 ? p.t2 : p.t1)[55] = 1;
+    EXPECT_EQ(p.eval(b), r.attacked) << r.koma;
+  }
+}
+
+TEST(PieceTerms, SideTwoHorseAddsItsSquareWeight) {
+  // On 56 weighing 33 (w1 there stays 30), kings on 97 and 13 off its lines;
+  // rooms -20 + 20. Stage 2: four free diagonals +8.
+  struct Row {
+    int32_t kaku;
+    bool pawn;  // a user pawn on 57 attacks it
+    int32_t ten;
+  };
+  const Row rows[] = {
+      {213, false, 310 + 33 + 8},
+      {203, false, 285 + 8},
+      // Hangs -33*310/250 = 40; +(310 - 62) + 33 + 8. The pawn, attacked by
+      // the horse's step: hangs +2, -30*20/50 = 12, -w1(56)/2 for the
+      // piece in front.
+      {213, true, -40 + 248 + 33 + 8 + 2 - 12 - 15},
+  };
+  Basyo b = flatBasyo(2);
+  b.basyo2[56] = 33;
+  for (const Row& r : rows) {
+    Pos p{{97, 101}, {13, 201}, {56, r.kaku}};
+    if (r.pawn) {
+      p.aru[57] = 108;
+      p.maps();
+    }
+    EXPECT_EQ(p.eval(b), r.ten) << r.kaku << " " << r.pawn;
+  }
+}
+
 TEST(PieceTerms, SurroundedRookAndBishopGetNoMobility) {
   // Four own golds around (30*190/40 = 142 each); kings' rooms cancel.
   Basyo b = flatBasyo(4);
