@@ -465,6 +465,8 @@ TEST_F(Examine, MateTestNeedsNoFlightAndAContactPieceDefendedOnceAttackedOnce) {
       // beside cover the front diagonals, the silver the sides.
       {"mate", 1, {{47, 208}, {57, 208}, {67, 208}}, 205, 58, true},
       {"flight on 68", 1, {{47, 208}, {57, 208}}, 205, 58, false},
+      // Undefended, the silver's square is one the king may go to: no
+      // flight square already means the contact piece is defended.
       {"undefended", 1, {{47, 208}, {67, 208}}, 205, 58, false},
       {"a gold on 49 also takes", 1, {{47, 208}, {57, 208}, {67, 208}, {49, 104}}, 205, 58, false},
       // The rook checks along rank 9; the bishop in front covers 49 and 69
