@@ -130,6 +130,90 @@ TEST(PieceTerms, RookOnTheBackRanksNearTheEnemyKing) {
   EXPECT_EQ(r.eval(b2), -300 - 4);
 }
 
+TEST(PieceTerms, RookOnTheEnemyBackRanksWhileTheEnemyKingStaysNear) {
+  // The enemy king stands on a rank inside the condition, then on the first
+  // rank outside it (74 for side 2's king, 76 for side 1's) with the same
+  // neighbourhood; the difference is the rank term alone. A gold beside the
+  // rook stops its rank line before the king's squares; the rook's own king
+  // stays on 99 (side 1) or 51 (side 2).
+  struct Row {
+    int32_t hisya;
+    int sq;
+    int gold;
+    int ou;  // the enemy king inside the condition
+    int32_t delta;
+  };
+  const Row rows[] = {
+      {102, 11, 21, 71, -30}, {102, 11, 21, 73, -30}, {102, 12, 22, 72, -20},
+      {102, 12, 22, 73, -20}, {102, 13, 23, 71, 0},   {112, 11, 21, 72, -30},
+      {112, 12, 22, 73, -20}, {202, 19, 29, 79, 30},  {202, 19, 29, 77, 30},
+      {202, 18, 28, 78, 20},  {202, 18, 28, 77, 20},  {202, 17, 27, 79, 0},
+      {212, 19, 29, 78, 30},  {212, 18, 28, 77, 20},
+  };
+  const Basyo b = flatBasyo(1);
+  for (const Row& r : rows) {
+    const bool s1 = r.hisya < 200;
+    const int32_t gold = s1 ? 104 : 204;
+    Pos in{{r.sq, r.hisya}, {r.gold, gold}, {s1 ? 99 : 51, s1 ? 101 : 201},
+           {r.ou, s1 ? 201 : 101}};
+    Pos out{{r.sq, r.hisya}, {r.gold, gold}, {s1 ? 99 : 51, s1 ? 101 : 201},
+            {s1 ? 74 : 76, s1 ? 201 : 101}};
+    EXPECT_EQ(in.eval(b) - out.eval(b), r.delta) << r.hisya << "@" << r.sq << " king " << r.ou;
+  }
+}
+
+TEST(PieceTerms, PromotedMinorPiecesScoreAsGolds) {
+  // Alone on 55 weighing 44, kings in the corners: w*v/40; with one
+  // attacker (count set by hand) it hangs, w*v/250, and scores w*v/50.
+  struct Row {
+    int32_t koma;
+    int32_t free, attacked;
+  };
+  const Row rows[] = {
+      {104, -209, -167 + 33}, {115, -209, -167 + 33}, {116, -154, -123 + 24},
+      {117, -154, -123 + 24}, {118, -165, -132 + 26}, {204, 209, 167 - 33},
+      {215, 209, 167 - 33},   {216, 154, 123 - 24},   {217, 154, 123 - 24},
+      {218, 165, 132 - 26},
+  };
+  Basyo b = flatBasyo(1);
+  b.basyo1[55] = 44;
+  b.basyo2[55] = 44;
+  for (const Row& r : rows) {
+    Pos p{{99, 101}, {11, 201}, {55, r.koma}};
+    EXPECT_EQ(p.eval(b), r.free) << r.koma;
+    (r.koma < 200 ? p.t2 : p.t1)[55] = 1;
+    EXPECT_EQ(p.eval(b), r.attacked) << r.koma;
+  }
+}
+
+TEST(PieceTerms, SideTwoHorseAddsItsSquareWeight) {
+  // On 56 weighing 33 (w1 there stays 30), kings on 97 and 13 off its lines;
+  // rooms -20 + 20. Stage 2: four free diagonals +8.
+  struct Row {
+    int32_t kaku;
+    bool pawn;  // a user pawn on 57 attacks it
+    int32_t ten;
+  };
+  const Row rows[] = {
+      {213, false, 310 + 33 + 8},
+      {203, false, 285 + 8},
+      // Hangs -33*310/250 = 40; +(310 - 62) + 33 + 8. The pawn, attacked by
+      // the horse's step: hangs +2, -30*20/50 = 12, -w1(56)/2 for the
+      // piece in front.
+      {213, true, -40 + 248 + 33 + 8 + 2 - 12 - 15},
+  };
+  Basyo b = flatBasyo(2);
+  b.basyo2[56] = 33;
+  for (const Row& r : rows) {
+    Pos p{{97, 101}, {13, 201}, {56, r.kaku}};
+    if (r.pawn) {
+      p.aru[57] = 108;
+      p.maps();
+    }
+    EXPECT_EQ(p.eval(b), r.ten) << r.kaku << " " << r.pawn;
+  }
+}
+
 TEST(PieceTerms, SurroundedRookAndBishopGetNoMobility) {
   // Four own golds around (30*190/40 = 142 each); kings' rooms cancel.
   Basyo b = flatBasyo(4);
@@ -146,13 +230,16 @@ TEST(PieceTerms, SurroundedRookAndBishopGetNoMobility) {
 TEST(PieceTerms, SideTwoBishopAttackedTwice) {
   Basyo b = flatBasyo(2);
   // Bishop: hangs -30*285/250 = 34; +(285 - 285*2/5); four free diagonals
-  // +8. Its line reaches 88 next to the user's king, defended by the king:
-  // +2*2*5 + 2*5, and that row of the king's room is closed, 89 still free.
-  // The bishop also gives check, so the king hangs: +30*50/250 = 6.
-  // Pawn -15 and -w1(55)/2; knight -30*120/40.
+  // +8. Its lines pass the user's king and reach 88, 110 (through the king)
+  // and 100; the king covers all three too: +(2*2*5 + 2*5) for 88,
+  // +(2*2*2 + 2*2) each for 110 and 100. The room row 88..90 stays free by
+  // 89, the row 108..110 is off the board. The bishop gives check, so the
+  // king hangs: +30*50/250 = 6. Pawn -15 and -w1(55)/2; knight -30*120/40.
   Pos p{{99, 101}, {11, 201}, {55, 203}, {56, 108}, {67, 106}};
   ASSERT_EQ(p.t1[55], 2);
-  EXPECT_EQ(p.eval(b), -34 + 171 + 8 + 20 + 10 + 6 - 20 + 20 - 15 - 15 - 90);
+  ASSERT_EQ(p.t2[110], 1);
+  ASSERT_EQ(p.t2[100], 1);
+  EXPECT_EQ(p.eval(b), -34 + 171 + 8 + 30 + 12 + 12 + 6 - 20 + 20 - 15 - 15 - 90);
 }
 
 TEST(PieceTerms, HangingPieceCostsItsWeightedValue) {
@@ -256,18 +343,53 @@ TEST(KingAttack, SilverNearTheComputersKing) {
   EXPECT_EQ(p.eval(b), -135 + (-30 + 60) - 45 - 54 - 45);
 }
 
-TEST(KingAttack, OffBoardNeighboursAreNotScored) {
-  // Cells off the board keep stale counts between calls of the attack
-  // detection; kings in the corners must not pick them up.
-  Basyo b = flatBasyo(2);
-  Pos p{{99, 101}, {11, 201}};
-  const int32_t clean = p.eval(b);
-  EXPECT_EQ(clean, -20 + 20);
-  for (int c : {0, 1, 2, 10, 20, 90, 100, 108, 109, 110}) {
-    p.t1[c] = 7;
-    p.t2[c] = 7;
+TEST(KingAttack, EveryNeighbourWeightOfBothKings) {
+  // Counts set by hand on one neighbour of bare kings on 57 and 53 (which
+  // score 0 together), at stage 3. One attacker against the king's own
+  // cover: t*(2c + c) = 9c; three attackers against four: t*4c = 12c.
+  struct Row {
+    int king;  // 1 or 2
+    int d;
+    int32_t one, three;
+  };
+  const Row rows[] = {
+      {1, 10, 36, 48},   {1, -10, 36, 48},  {1, -11, 45, 60}, {1, -1, 54, 72},
+      {1, 9, 45, 60},    {1, 11, 18, 24},   {1, 1, 18, 24},   {1, -9, 18, 24},
+      {2, 10, -36, -48}, {2, -10, -36, -48}, {2, 11, -45, -60}, {2, 1, -54, -72},
+      {2, -9, -45, -60}, {2, -11, -18, -24}, {2, -1, -18, -24}, {2, 9, -18, -24},
+  };
+  const Basyo b = flatBasyo(3);
+  const Pos bare{{57, 101}, {53, 201}};
+  ASSERT_EQ(bare.eval(b), 0);
+  for (const Row& r : rows) {
+    Pos p = bare;
+    const int n = (r.king == 1 ? 57 : 53) + r.d;
+    Kiki& teki = r.king == 1 ? p.t2 : p.t1;
+    Kiki& mikata = r.king == 1 ? p.t1 : p.t2;
+    ASSERT_EQ(mikata[n], 1) << n;
+    teki[n] = 1;
+    EXPECT_EQ(p.eval(b), r.one) << r.king << " " << r.d;
+    teki[n] = 3;
+    mikata[n] = 4;
+    EXPECT_EQ(p.eval(b), r.three) << r.king << " " << r.d;
   }
-  EXPECT_EQ(p.eval(b), clean);
+}
+
+TEST(KingAttack, LineThroughAnEdgeKingCountsTheCellBeyond) {
+  // A lance checks a king on its back rank; its line runs through the king
+  // to the off-board cell behind (weight 2), which the king covers as well.
+  const Basyo b = flatBasyo(2);
+  // Side 2's lance on 55: 56..59 and 60. King hangs +6; lance
+  // 30*90/40 - 10 + 20 = 77; rooms -40 + 20; 58: +(2*2*6 + 2*6),
+  // 60: +(2*2*2 + 2*2).
+  Pos p{{59, 101}, {11, 201}, {55, 207}};
+  ASSERT_EQ(p.t2[60], 1);
+  EXPECT_EQ(p.eval(b), 6 + 77 - 20 + 36 + 12);
+  // The mirror: side 1's lance on 55 checks side 2's king on 51 and reaches
+  // 50. King hangs -6; lance -(67 + 10); rooms -20 + 40; 52 and 50.
+  Pos q{{99, 101}, {51, 201}, {55, 107}};
+  ASSERT_EQ(q.t1[50], 1);
+  EXPECT_EQ(q.eval(b), -6 - 77 + 20 - 36 - 12);
 }
 
 TEST(Hands, BonusAndValuePerKind) {
