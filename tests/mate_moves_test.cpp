@@ -517,8 +517,9 @@ namespace {
 
 // Ply n's position (5 unless given): the king on 29 under its pawns, golds
 // on 49 and 59, two golds in hand. Its list: gold 19 (90, taken by the king),
-// gold 39 (70, mates two plies later with gold 29), gold 49-39 (0).
-void ply5(PlyTable& t, int ban1, int ban3, int n = 5) {
+// gold 39 (70, mates two plies later with gold 29), gold 49-39 (0); pawns in
+// hand add 20 to every score.
+void ply5(PlyTable& t, int ban1, int ban3, int n = 5, int fu = 0) {
   Ban b;
   b.fill(SOTO);
   for (int s = 11; s <= 99; ++s)
@@ -532,6 +533,7 @@ void ply5(PlyTable& t, int ban1, int ban3, int n = 5) {
   b[91] = 201;
   Mochi h{};
   h[24] = 2;
+  h[28] = fu;
   kyoku(t[n - 1], b, h);
   t[n - 1].ban = 0;
   t[n - 1].kmoto[0] = 0;
@@ -638,6 +640,7 @@ TEST_F(Answers, CheckerIdentification) {
       {"bishop on the +9 line", {{82, 203}}, 182},
       {"lance below or beside checks nothing", {{58, 207}, {85, 207}}, 0},
       {"occupied neighbour hides the line", {{54, 108}, {52, 202}}, 0},
+      {"first piece on the line ends it", {{53, 108}, {52, 202}}, 0},
       {"adjacent rook before the one behind it", {{65, 202}, {75, 202}}, 65},
       {"silver on k-9", {{46, 205}}, 46},
       {"silver on k+11", {{66, 205}}, 66},
@@ -692,23 +695,28 @@ TEST_F(CheckingMoves, LanceToRank8OnlyPromotedAtEveryCheckingPly) {
 
 TEST_F(CheckingMoves, CandidateScoringExactlyTheNarrowingBoundIsSearched) {
   struct Row {
-    int n, ban1;
+    int n, ban1, fu;
     int16_t saikou;
   };
   const Row rows[] = {
+      // Ply 5 with a pawn in hand, sum 70: gold 19 needs 110, has 110; Kx19,
+      // and ply 7's gold 29 (-10) is below 160. Gold 39 (90) would need 113.
+      {5, 70, 1, -29000},
+      {5, 71, 1, -30000},
       // Ply 7, sum 39: gold 19 (90 >= 67) is taken, and ply 9's gold 29 (-30)
       // is below 117; gold 39 needs 3 * 40 - 50 = 70, has 70, and mates at
       // ply 9.
-      {7, 39, 28000},
+      {7, 39, 0, 28000},
       // Sum 40: gold 39 would need 73.
-      {7, 40, -28000},
+      {7, 40, 0, -28000},
       // Ply 9, sum 30: gold 19 needs 90, has 90; Kx19 and ply 11 finds no mate.
-      {9, 30, -27000},
-      {9, 31, -28000},
+      {9, 30, 0, -27000},
+      {9, 31, 0, -28000},
   };
   for (const Row& r : rows) {
-    ply5(t, r.ban1, 0, r.n);
-    if (r.n == 7) tume.tumeai<7>();
+    ply5(t, r.ban1, 0, r.n, r.fu);
+    if (r.n == 5) tume.tumeai<5>();
+    else if (r.n == 7) tume.tumeai<7>();
     else tume.tumeai<9>();
     EXPECT_EQ(t[r.n].saikou, r.saikou) << r.n << " " << r.ban1;
   }
