@@ -241,6 +241,18 @@ TEST_F(CheckingMoves, SquareLeftByTheAnswerIsNotEnteredWhenItGainedDefence) {
   t[2].kmoto[0] = 69;  // an answer from elsewhere: the rule does not apply
   tume.tumeseisei<3>();
   EXPECT_TRUE(aru(t[3], 40, 39, 49));
+
+  // A knight on 49 jumps to 37: 49 keeps its one defender (the king), so the
+  // gold may go there.
+  b[49] = 106;
+  kyoku(t[1], b, h);
+  b2 = b;
+  b2[49] = 0;
+  b2[37] = 106;
+  kyoku(t[2], b2, h);
+  t[2].kmoto[0] = 49;
+  tume.tumeseisei<3>();
+  EXPECT_TRUE(aru(t[3], 40, 39, 49));
 }
 
 TEST_F(Answers, DoubleCheckOnlyTheKingMoves) {
@@ -719,5 +731,36 @@ TEST_F(CheckingMoves, CandidateScoringExactlyTheNarrowingBoundIsSearched) {
     else if (r.n == 7) tume.tumeai<7>();
     else tume.tumeai<9>();
     EXPECT_EQ(t[r.n].saikou, r.saikou) << r.n << " " << r.ban1;
+  }
+}
+
+TEST_F(CheckingMoves, MateValueAndEarlyEndPerCheckingPly) {
+  struct Row {
+    const char* name;
+    std::vector<Koma> koma;
+    std::vector<int> te;     // side 2's hand cells holding one piece
+    unsigned sirabe1, sirabe;  // examined at ply 1, at plies 3 to 11
+  };
+  const Row rows[] = {
+      // Knight 16-28 (promoted only), the king's 3 steps, gold drops 28
+      // (mate), 18, 29; ply 1 goes on with the silver drops 28 and 18.
+      {"drop mate skips the later kinds",
+       {{19, 101}, {16, 206}, {91, 201}}, {24, 25}, 9, 7},
+      // Rook 11: 12..14 and 21..91; knight 15-27 twice (mate); ply 1 goes on
+      // with the king's 5 steps and the gold drop 18.
+      {"board mate ends the scan",
+       {{19, 101}, {11, 202}, {15, 206}, {28, 104}, {29, 106}, {95, 201}}, {24}, 19, 13},
+  };
+  const int16_t mate[] = {32000, 31000, 30000, 29000, 28000, 27000};
+  for (const Row& r : rows) {
+    b = emptyBoard();
+    h = Mochi{};
+    oku(b, r.koma);
+    for (int c : r.te) h[c] = 1;
+    for (int n = 1; n <= 11; n += 2) {
+      seisei(*this, n);
+      EXPECT_EQ(t[n].saikou, mate[n / 2]) << r.name << " " << n;
+      EXPECT_EQ(tume.sirabe, n == 1 ? r.sirabe1 : r.sirabe) << r.name << " " << n;
+    }
   }
 }
