@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "model/ply.h"
 #include "mate/attacks.h"
 #include "mate/tume.h"
@@ -44,6 +46,40 @@ struct Fixture : ::testing::Test {
     tume.tumeseisei<1>();
   }
 };
+
+struct Koma {
+  int sq;
+  int32_t code;
+};
+
+void oku(Ban& b, const std::vector<Koma>& koma) {
+  for (const Koma& k : koma) b[k.sq] = k.code;
+}
+
+// Generates ply n (1..11) from the position b/h, put into ply n-1 as if that
+// ply had just played a move that left no square behind.
+void seisei(Fixture& f, int n) {
+  f.tume.sirabe = 0;
+  if (n == 1) return f.ply1();
+  kyoku(f.t[n - 1], f.b, f.h);
+  f.t[n - 1].ban = 0;
+  f.t[n - 1].kmoto[0] = 0;
+  switch (n) {
+    case 2: return f.tume.tumeseisei<2>();
+    case 3: return f.tume.tumeseisei<3>();
+    case 4: return f.tume.tumeseisei<4>();
+    case 5: return f.tume.tumeseisei<5>();
+    case 6: return f.tume.tumeseisei<6>();
+    case 7: return f.tume.tumeseisei<7>();
+    case 8: return f.tume.tumeseisei<8>();
+    case 9: return f.tume.tumeseisei<9>();
+    case 10: return f.tume.tumeseisei<10>();
+    case 11: return f.tume.tumeseisei<11>();
+  }
+  FAIL() << n;
+}
+
+int cap(int n) { return n <= 4 ? 40 : 21; }
 
 using CheckingMoves = Fixture;
 using Answers = Fixture;
@@ -203,6 +239,18 @@ TEST_F(CheckingMoves, SquareLeftByTheAnswerIsNotEnteredWhenItGainedDefence) {
   EXPECT_FALSE(aru(t[3], 40, 39, 49));
 
   t[2].kmoto[0] = 69;  // an answer from elsewhere: the rule does not apply
+  tume.tumeseisei<3>();
+  EXPECT_TRUE(aru(t[3], 40, 39, 49));
+
+  // A knight on 49 jumps to 37: 49 keeps its one defender (the king), so the
+  // gold may go there.
+  b[49] = 106;
+  kyoku(t[1], b, h);
+  b2 = b;
+  b2[49] = 0;
+  b2[37] = 106;
+  kyoku(t[2], b2, h);
+  t[2].kmoto[0] = 49;
   tume.tumeseisei<3>();
   EXPECT_TRUE(aru(t[3], 40, 39, 49));
 }
@@ -479,10 +527,11 @@ TEST_F(CheckingMoves, RemakeOfDropsCapturesAndPromotions) {
 
 namespace {
 
-// Ply 5's position: the king on 29 under its pawns, golds on 49 and 59, two
-// golds in hand. Its list: gold 19 (90, taken by the king), gold 39 (70,
-// mates at ply 7 with gold 29), gold 49-39 (0).
-void ply5(PlyTable& t, int ban1, int ban3) {
+// Ply n's position (5 unless given): the king on 29 under its pawns, golds
+// on 49 and 59, two golds in hand. Its list: gold 19 (90, taken by the king),
+// gold 39 (70, mates two plies later with gold 29), gold 49-39 (0); pawns in
+// hand add 20 to every score.
+void ply5(PlyTable& t, int ban1, int ban3, int n = 5, int fu = 0) {
   Ban b;
   b.fill(SOTO);
   for (int s = 11; s <= 99; ++s)
@@ -496,11 +545,13 @@ void ply5(PlyTable& t, int ban1, int ban3) {
   b[91] = 201;
   Mochi h{};
   h[24] = 2;
-  kyoku(t[4], b, h);
-  t[4].ban = 0;
-  t[4].kmoto[0] = 0;
+  h[28] = fu;
+  kyoku(t[n - 1], b, h);
+  t[n - 1].ban = 0;
+  t[n - 1].kmoto[0] = 0;
   t[1].ban = ban1;
   t[3].ban = ban3;
+  for (int i = 5; i < n; i += 2) t[i].ban = 0;
 }
 
 }  // namespace
@@ -533,4 +584,183 @@ TEST_F(CheckingMoves, NarrowingBoundCutsThePly) {
   tume.tumeai<5>();
   EXPECT_EQ(t[5].saikou, -30000);
   EXPECT_EQ(tume.kyokumen, before + 1);
+}
+
+namespace {
+
+struct Itte {
+  const char* name;
+  std::vector<Koma> koma;  // besides the side-2 king on 91
+  int te;                  // side 2's hand cell holding one piece
+  int16_t saikou;          // ply 1's value after generation
+  int32_t moto, saki;      // the check looked for in the list
+  bool filed;
+};
+
+const std::vector<Itte> kItte = {
+    // King 19 boxed in by its own lance and knights; knight drop on 27.
+    {"undefended knight mates", {{19, 101}, {18, 107}, {28, 106}, {29, 106}}, 26, 32000, 206, 27,
+     false},
+    {"knight defended once does not",
+     {{19, 101}, {18, 107}, {28, 106}, {29, 106}, {37, 104}}, 26, 10000, 206, 27, true},
+    // 29 holds a side-2 silver nobody defends: the king may take it.
+    {"undefended side-2 neighbour is an escape",
+     {{19, 101}, {18, 107}, {28, 106}, {29, 205}}, 26, 10000, 206, 27, true},
+    // Silver dropped on k+11, backed by the gold on 32.
+    {"silver on a backward diagonal", {{11, 101}, {12, 108}, {21, 105}, {32, 204}}, 25, 32000,
+     205, 22, false},
+    // Gold dropped on k+9, backed by the knight on 16.
+    {"gold on a forward diagonal", {{19, 101}, {16, 206}}, 24, 32000, 204, 28, false},
+    {"gold a second defender may take", {{19, 101}, {16, 206}, {37, 105}}, 24, 10000, 204, 28,
+     true},
+    // Knight 15-27 uncovers the rook on 11; the gold on 28 could take the
+    // knight, but not both checkers.
+    {"double check without escape",
+     {{19, 101}, {11, 202}, {15, 206}, {28, 104}, {29, 106}}, 0, 32000, 15, 27, false},
+};
+
+}  // namespace
+
+TEST_F(CheckingMoves, MateTestAtPly1) {
+  for (const Itte& r : kItte) {
+    b = emptyBoard();
+    h = Mochi{};
+    b[91] = 201;
+    oku(b, r.koma);
+    if (r.te != 0) h[r.te] = 1;
+    seisei(*this, 1);
+    EXPECT_EQ(t[1].saikou, r.saikou) << r.name;
+    EXPECT_EQ(aru(t[1], 40, r.moto, r.saki), r.filed) << r.name;
+  }
+}
+
+TEST_F(Answers, CheckerIdentification) {
+  struct Row {
+    const char* name;
+    std::vector<Koma> koma;  // besides the kings on 55 and 98
+    int32_t C;
+  };
+  const Row rows[] = {
+      {"lance up the file", {{52, 207}}, 152},
+      {"dragon on the lance's line", {{51, 212}}, 151},
+      {"rook below", {{58, 202}}, 158},
+      {"rook on the +10 line", {{85, 202}}, 185},
+      {"rook on the -10 line", {{25, 202}}, 125},
+      {"bishop on the -11 line", {{33, 203}}, 133},
+      {"horse on the +11 line", {{77, 213}}, 177},
+      {"bishop on the -9 line", {{37, 203}}, 137},
+      {"bishop on the +9 line", {{82, 203}}, 182},
+      {"lance below or beside checks nothing", {{58, 207}, {85, 207}}, 0},
+      {"occupied neighbour hides the line", {{54, 108}, {52, 202}}, 0},
+      {"first piece on the line ends it", {{53, 108}, {52, 202}}, 0},
+      {"adjacent rook before the one behind it", {{65, 202}, {75, 202}}, 65},
+      {"silver on k-9", {{46, 205}}, 46},
+      {"silver on k+11", {{66, 205}}, 66},
+      {"gold on k-11", {{44, 204}}, 44},
+      {"gold on k+9", {{64, 204}}, 64},
+      {"gold on a backward diagonal", {{66, 204}, {46, 204}}, 0},
+      {"promoted silver beside, not the silver", {{45, 215}, {65, 205}}, 45},
+  };
+  for (const Row& r : rows) {
+    b = emptyBoard();
+    b[55] = 101;
+    b[98] = 201;
+    oku(b, r.koma);
+    seisei(*this, 4);
+    EXPECT_EQ(t[3].kikenbasyo, r.C) << r.name;
+  }
+}
+
+TEST_F(Answers, PawnAndRookIntoTheZoneOnlyPromotedFromPly6) {
+  // The gold on 43, backed by the pawn on 42, checks the king on 54; the
+  // rook on 13 and the pawn on 44 can take it. Five king steps are legal.
+  b[54] = 101;
+  b[43] = 204;
+  b[42] = 208;
+  b[13] = 102;
+  b[44] = 108;
+  b[99] = 201;
+  for (int n : {2, 4, 6, 8, 10}) {
+    seisei(*this, n);
+    const bool both = n <= 4;
+    EXPECT_EQ(aru(t[n], cap(n), 13, 43), both) << n;
+    EXPECT_EQ(aru(t[n], cap(n), 44, 43), both) << n;
+    EXPECT_TRUE(aru(t[n], cap(n), 13, 143)) << n;
+    EXPECT_TRUE(aru(t[n], cap(n), 44, 143)) << n;
+    EXPECT_EQ(kazu(t[n], cap(n)), both ? 9 : 7) << n;
+  }
+}
+
+TEST_F(CheckingMoves, LanceToRank8OnlyPromotedAtEveryCheckingPly) {
+  b[79] = 101;
+  b[65] = 207;
+  b[11] = 201;
+  for (int n : {1, 3, 5, 7, 9, 11}) {
+    seisei(*this, n);
+    // The king's three steps; the lance to 66 once, 67 twice, 68 and 69 once.
+    EXPECT_EQ(tume.sirabe, 3u + 5u) << n;
+    if (n < 11) {
+      EXPECT_TRUE(aru(t[n], cap(n), 65, 168)) << n;
+    }
+  }
+}
+
+TEST_F(CheckingMoves, CandidateScoringExactlyTheNarrowingBoundIsSearched) {
+  struct Row {
+    int n, ban1, fu;
+    int16_t saikou;
+  };
+  const Row rows[] = {
+      // Ply 5 with a pawn in hand, sum 70: gold 19 needs 110, has 110; Kx19,
+      // and ply 7's gold 29 (-10) is below 160. Gold 39 (90) would need 113.
+      {5, 70, 1, -29000},
+      {5, 71, 1, -30000},
+      // Ply 7, sum 39: gold 19 (90 >= 67) is taken, and ply 9's gold 29 (-30)
+      // is below 117; gold 39 needs 3 * 40 - 50 = 70, has 70, and mates at
+      // ply 9.
+      {7, 39, 0, 28000},
+      // Sum 40: gold 39 would need 73.
+      {7, 40, 0, -28000},
+      // Ply 9, sum 30: gold 19 needs 90, has 90; Kx19 and ply 11 finds no mate.
+      {9, 30, 0, -27000},
+      {9, 31, 0, -28000},
+  };
+  for (const Row& r : rows) {
+    ply5(t, r.ban1, 0, r.n, r.fu);
+    if (r.n == 5) tume.tumeai<5>();
+    else if (r.n == 7) tume.tumeai<7>();
+    else tume.tumeai<9>();
+    EXPECT_EQ(t[r.n].saikou, r.saikou) << r.n << " " << r.ban1;
+  }
+}
+
+TEST_F(CheckingMoves, MateValueAndEarlyEndPerCheckingPly) {
+  struct Row {
+    const char* name;
+    std::vector<Koma> koma;
+    std::vector<int> te;     // side 2's hand cells holding one piece
+    unsigned sirabe1, sirabe;  // examined at ply 1, at plies 3 to 11
+  };
+  const Row rows[] = {
+      // Knight 16-28 (promoted only), the king's 3 steps, gold drops 28
+      // (mate), 18, 29; ply 1 goes on with the silver drops 28 and 18.
+      {"drop mate skips the later kinds",
+       {{19, 101}, {16, 206}, {91, 201}}, {24, 25}, 9, 7},
+      // Rook 11: 12..14 and 21..91; knight 15-27 twice (mate); ply 1 goes on
+      // with the king's 5 steps and the gold drop 18.
+      {"board mate ends the scan",
+       {{19, 101}, {11, 202}, {15, 206}, {28, 104}, {29, 106}, {95, 201}}, {24}, 19, 13},
+  };
+  const int16_t mate[] = {32000, 31000, 30000, 29000, 28000, 27000};
+  for (const Row& r : rows) {
+    b = emptyBoard();
+    h = Mochi{};
+    oku(b, r.koma);
+    for (int c : r.te) h[c] = 1;
+    for (int n = 1; n <= 11; n += 2) {
+      seisei(*this, n);
+      EXPECT_EQ(t[n].saikou, mate[n / 2]) << r.name << " " << n;
+      EXPECT_EQ(tume.sirabe, n == 1 ? r.sirabe1 : r.sirabe) << r.name << " " << n;
+    }
+  }
 }
