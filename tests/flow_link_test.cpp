@@ -79,7 +79,7 @@ TEST_F(FlowLink, MoveOneIsClickedWithItsOwnSquaresAndAnswered) {
   EXPECT_EQ(gamen.timer, 10);  // the reply comes from the timer, not from here
   EXPECT_EQ(shown(), "Command1 Command3 Command4");
   EXPECT_TRUE(port.written.empty());
-  EXPECT_TRUE(s.zyusinmsg.empty());
+  EXPECT_TRUE(link.tusin.zyusinmsg.empty());
 
   com.push(33, 34);
   s.t_Timer();

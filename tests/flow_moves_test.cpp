@@ -18,6 +18,7 @@ class FlowMoves : public ScratchDir {
   FakeGamen gamen;
   ScriptComputer com;
   Syougi s{gamen, &com};
+  std::string uketa;  // stands for the link's receive buffer
 
   int marked() {
     int n = 0;
@@ -401,14 +402,16 @@ TEST_F(FlowMoves, UserDropAtEvenMoveIsRotated) {
 TEST_F(FlowMoves, LinkPromotionComesFromTheReceivedText) {
   gamen.zidouOn = true;
   position({{44, 105}});
-  s.zyusinmsg = "+4433NG\n";
+  uketa = "+4433NG\n";
+  s.zyusinmsg = &uketa;
   click(44, 33);
   EXPECT_TRUE(gamen.questions.empty());
   EXPECT_EQ(s.game.aru[33], 115);
   EXPECT_EQ(s.game.sasite, "+4433NG");
 
   position({{44, 105}});
-  s.zyusinmsg = "+4433GI\n";
+  uketa = "+4433GI\n";
+  s.zyusinmsg = &uketa;
   click(44, 33);
   EXPECT_TRUE(gamen.questions.empty());
   EXPECT_EQ(s.game.aru[33], 105);
@@ -418,7 +421,8 @@ TEST_F(FlowMoves, LinkPromotionComesFromTheReceivedText) {
 TEST_F(FlowMoves, LinkTextCannotUndoAForcedPromotion) {
   gamen.zidouOn = true;
   position({{12, 108}});
-  s.zyusinmsg = "+1211FU\n";
+  uketa = "+1211FU\n";
+  s.zyusinmsg = &uketa;
   click(12, 11);
   EXPECT_EQ(s.game.aru[11], 118);
   EXPECT_EQ(s.game.sasite, "+1211TO");

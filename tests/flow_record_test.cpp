@@ -363,7 +363,8 @@ TEST_F(FlowRecord, AutomaticMatchSendsMovesAndResignation) {
   s.t_Timer();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], "+7776FU");
-  s.zyusinmsg = "-3334FU\n";
+  const std::string uketa = "-3334FU\n";
+  s.zyusinmsg = &uketa;
   click(77, 76);
   // The resignation is sent before the message box is shown.
   gamen.onMsgbox = [&] { EXPECT_EQ(sent.size(), 2u); };
