@@ -103,6 +103,22 @@ TEST_F(FlowMoves, AnotherOwnPieceMovesTheSelection) {
   EXPECT_EQ(gamen.beeps, 0);
 }
 
+TEST_F(FlowMoves, HandAndBoardSelectionsHideEachOthersMarker) {
+  Mochi m{};
+  m[18] = 1;
+  position({{77, 108}}, m);
+  s.e_MouseDown(77);
+  s.e_MouseDown(108);
+  EXPECT_TRUE(gamen.shown(Senn::senn11));
+  EXPECT_EQ(gamen.senn[Senn::senn11].at, 108);
+  EXPECT_FALSE(gamen.shown(Senn::senn1));
+  s.e_MouseDown(77);
+  EXPECT_TRUE(gamen.shown(Senn::senn1));
+  EXPECT_EQ(gamen.senn[Senn::senn1].at, 77);
+  EXPECT_FALSE(gamen.shown(Senn::senn11));
+  EXPECT_EQ(gamen.beeps, 0);
+}
+
 TEST_F(FlowMoves, UnmarkedDestinationBeepsAndDeselects) {
   s.kaisisennte_Click();
   s.e_MouseDown(77);
@@ -458,15 +474,6 @@ TEST_F(FlowMoves, MoveThreeHundredFiftyIsStillPlayed) {
   EXPECT_TRUE(gamen.msgs.empty());
   EXPECT_EQ(s.game.rekiaru[350][76], 108);
   EXPECT_EQ(s.game.tesuu, 351);
-}
-
-TEST_F(FlowMoves, ClockAcrossMidnightCountsElapsedSeconds) {
-  gamen.now = 86399.5;
-  s.kaisisennte_Click();
-  gamen.now = 3.25;
-  click(77, 76);
-  EXPECT_EQ(s.kifu, "T4\r\n+7776FU");
-  EXPECT_EQ(s.game.rekitoki1[1], 4);
 }
 
 }  // namespace
