@@ -184,7 +184,7 @@ void Tusin::MSComm1_OnComm(int code) {
 }
 
 void Tusin::portEvents() {
-  if (dispatching_) return;
+  if (dispatching_ || host_.matu()) return;
   dispatching_ = true;
   const std::vector<int> codes = port_.events();
   for (int code : codes) {

@@ -52,6 +52,9 @@ class TusinHost {
   virtual int32_t tesuu() const = 0;
   // Start watching the port's descriptor, or stop with -1.
   virtual void watchPort(int fd) { (void)fd; }
+  // True while nothing may be received (the host has a modal box open):
+  // portEvents then leaves everything in the port for a later call.
+  virtual bool matu() const { return false; }
 };
 
 // A received move as two clicks in the sender's numbering: `sentaku` is a
@@ -96,8 +99,9 @@ class Tusin {
   void MSComm1_OnComm(int code);
   // Runs MSComm1_OnComm for every code the port has pending, then stops the
   // link with a message when the device has gone. Ignored when called again
-  // from inside (a modal dialog spins the event loop; the window had better
-  // not watch the port meanwhile, or it spins with it).
+  // from inside or while the host says to wait (a modal dialog spins the
+  // event loop; the window had better not watch the port meanwhile, or it
+  // spins with it).
   void portEvents();
 
  private:

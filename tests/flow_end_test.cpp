@@ -70,6 +70,32 @@ TEST_F(FlowEnd, UserFirstStart) {
   EXPECT_EQ(s.game.rekiaru[0][59], 101);
 }
 
+TEST_F(FlowEnd, StartAfterAGameHidesTheMarkersAndClearsClocksAndStrategy) {
+  for (bool gote : {false, true}) {
+    gamen.now = 100;
+    s.kaisisennte_Click();
+    gamen.now = 104;
+    click(77, 76);
+    com.push(33, 34, 0, "ibisya");
+    gamen.now = 106;
+    s.t_Timer();
+    s.e_MouseDown(27);
+    ASSERT_TRUE(gamen.shown(Senn::senn1));
+    ASSERT_TRUE(gamen.shown(Senn::senn2));
+    ASSERT_EQ(s.game.rekitoki1[1], 5);
+    ASSERT_EQ(s.game.rekitoki2[2], 3);
+    ASSERT_EQ(s.sennkei, "ibisya");
+    s.saisenn_Click();
+    gote ? s.kaisigote_Click() : s.kaisisennte_Click();
+    EXPECT_FALSE(gamen.shown(Senn::senn1)) << gote;
+    EXPECT_FALSE(gamen.shown(Senn::senn2)) << gote;
+    EXPECT_EQ(s.game.rekitoki1[1], 0) << gote;
+    EXPECT_EQ(s.game.rekitoki2[2], 0) << gote;
+    EXPECT_EQ(s.sennkei, "mitei") << gote;
+    s.saisenn_Click();
+  }
+}
+
 TEST_F(FlowEnd, ComputerFirstStartArmsTheTimerAndComputesAttacks) {
   s.kaisigote_Click();
   EXPECT_EQ(s.game.zyoutai, 0);

@@ -46,6 +46,7 @@ class FakeGamen : public Gamen {
   double now = 36000.0;
   bool zidouOn = false;
   std::function<void()> onMsgbox;  // runs inside an OK message box
+  std::function<void()> inBox;     // runs inside every box, as its loop would
 
   void e(int index, int32_t code) override { pic[index] = code; }
   void text(const std::string& name, const std::string& s) override { texts[name] = s; }
@@ -57,9 +58,11 @@ class FakeGamen : public Gamen {
   void msgbox(const std::string& s) override {
     msgs.push_back(s);
     if (onMsgbox) onMsgbox();
+    if (inBox) inBox();
   }
   bool hai(const std::string& s) override {
     questions.push_back(s);
+    if (inBox) inBox();
     if (answers.empty()) return defaultAnswer;
     const bool a = answers.front();
     answers.pop_front();
@@ -67,6 +70,7 @@ class FakeGamen : public Gamen {
   }
   bool okCancel(const std::string& s, const std::string& title) override {
     okCancels.push_back(title + "|" + s);
+    if (inBox) inBox();
     if (okAnswers.empty()) return true;
     const bool a = okAnswers.front();
     okAnswers.pop_front();

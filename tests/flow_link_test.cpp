@@ -54,9 +54,38 @@ class FlowLink : public ScratchDir {
     s.arawasu();
   }
 
+  // An automatic match the user moved first in: move 1 received, the reply
+  // sent, the other side to play move 3.
+  void atMoveThree() {
+    gamen.zidouOn = true;
+    link.tusin.Command2_Click(0);
+    s.kaisisennte_Click();
+    receive("+7776FU\n");
+    com.push(33, 34);
+    s.t_Timer();
+    port.written.clear();
+  }
+
+  // `m` arrives while the next box is open, and the window, in the box's
+  // loop, looks at the port; the record and the move number as they were
+  // then are kept.
+  void arrivesInBox(const std::string& m) {
+    gamen.inBox = [this, m, done = false]() mutable {
+      if (done) return;
+      done = true;
+      port.input = m;
+      port.pending = {kEvReceive};
+      link.tusin.portEvents();
+      kifuInBox = s.kifu;
+      tesuuInBox = s.game.tesuu;
+    };
+  }
+
   FakeGamen gamen;
   ScriptComputer com;
   Syougi s{gamen, &com};
+  std::string kifuInBox;
+  int32_t tesuuInBox = 0;
   ScriptPort port;
   SyougiTusin link{gamen, s, port};
   std::vector<int> watched;
@@ -79,7 +108,7 @@ TEST_F(FlowLink, MoveOneIsClickedWithItsOwnSquaresAndAnswered) {
   EXPECT_EQ(gamen.timer, 10);  // the reply comes from the timer, not from here
   EXPECT_EQ(shown(), "Command1 Command3 Command4");
   EXPECT_TRUE(port.written.empty());
-  EXPECT_TRUE(s.zyusinmsg.empty());
+  EXPECT_TRUE(link.tusin.zyusinmsg.empty());
 
   com.push(33, 34);
   s.t_Timer();
@@ -144,6 +173,114 @@ TEST_F(FlowLink, ResignationReceivedEndsTheGameWithoutAMove) {
   EXPECT_EQ(gamen.t("InMsg"), "%TORYO");
   EXPECT_EQ(slurp("tusin.txt"), "\r\n%TORYO\n\r\n");
   EXPECT_TRUE(port.written.empty());
+}
+
+// --- nothing of the game inside a box ---
+
+// A message arriving while a box is open waits in the port and is handled
+// when the window next looks, after the box: a move is then refused if the
+// game has ended, a second resignation finds nothing to resign.
+struct InBox {
+  bool resign;  // the box: the user's resignation, else the close question answered No
+  const char* msg;
+  const char* kifuAfter;  // what follows "T1 +7776FU T1 -3334FU"
+  int beeps;
+  int timer;
+};
+
+void PrintTo(const InBox& b, std::ostream* os) { *os << (b.resign ? "resign " : "close ") << b.msg; }
+
+class FlowLinkInBox : public FlowLink, public ::testing::WithParamInterface<InBox> {};
+
+TEST_P(FlowLinkInBox, ArrivalWaitsForTheBox) {
+  const InBox b = GetParam();
+  atMoveThree();
+  const std::string base = "T1\r\n+7776FU\r\nT1\r\n-3334FU";
+  const std::string m = std::string(b.msg) + "\n";
+  arrivesInBox(m);
+  if (b.resign) {
+    s.touryou_Click();
+  } else {
+    gamen.answers = {false};
+    EXPECT_TRUE(s.Form_Unload());
+  }
+  EXPECT_EQ(tesuuInBox, 3);
+  EXPECT_EQ(kifuInBox, b.resign ? base + "\r\n%TORYO" : base);
+  EXPECT_EQ(port.input, m);  // not read yet
+  link.tusin.portEvents();
+  EXPECT_EQ(s.kifu, base + b.kifuAfter);
+  EXPECT_EQ(gamen.msgs.size(), b.resign ? 1u : 0u);
+  EXPECT_EQ(gamen.beeps, b.beeps);
+  EXPECT_EQ(gamen.timer, b.timer);
+  EXPECT_TRUE(port.written.empty());
+  // Handled, and the link is this side's to send, as after any message.
+  EXPECT_EQ(gamen.t("InMsg"), b.msg);
+  EXPECT_EQ(shown(), "Command1 Command3 Command4");
+  EXPECT_TRUE(port.isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, FlowLinkInBox,
+    ::testing::Values(InBox{true, "+2726FU", "\r\n%TORYO", 2, 0},  // both clicks refused
+                      InBox{true, "%TORYO", "\r\n%TORYO", 0, 0},   // no second box
+                      InBox{false, "+2726FU", "\r\nT1\r\n+2726FU", 0, 10}),  // played after
+    [](const auto& info) { return std::to_string(info.index); });
+
+TEST_F(FlowLink, TickDuringTheErrorDialogWaitsForItToClose) {
+  gamen.zidouOn = true;
+  link.tusin.Command2_Click(0);
+  s.kaisisennte_Click();
+  size_t askedInBox = 99;
+  gamen.inBox = [&] {
+    s.t_Timer();  // the reply's timer fires in the dialog's loop
+    askedInBox = com.askedAt.size();
+  };
+  com.push(33, 34);
+  port.input = "+7776FU\n";
+  port.pending = {kEvReceive, kErFrame};
+  link.tusin.portEvents();
+  ASSERT_EQ(gamen.okCancels.size(), 1u);
+  EXPECT_EQ(askedInBox, 0u);
+  EXPECT_TRUE(port.written.empty());
+  EXPECT_EQ(gamen.timer, 10);  // armed again once the dialog has closed
+  gamen.inBox = nullptr;
+  s.t_Timer();
+  EXPECT_EQ(port.written, "-3334FU\n");
+  EXPECT_EQ(s.game.tesuu, 3);
+}
+
+TEST_F(FlowLink, MoveArrivingDuringThePromotionQuestionWaitsForTheClick) {
+  link.tusin.Command2_Click(0);
+  s.kaisisennte_Click();
+  position({{44, 105}, {77, 108}});
+  arrivesInBox("+7776FU\n");
+  gamen.answers = {true};
+  s.e_MouseDown(44);
+  s.e_MouseDown(33);
+  // The answered click finishes with the silver it had selected.
+  EXPECT_EQ(gamen.questions, (std::vector<std::string>{"成りますか？"}));
+  EXPECT_EQ(tesuuInBox, 1);
+  EXPECT_EQ(s.game.aru[33], 115);
+  EXPECT_EQ(s.game.aru[44], 0);
+  EXPECT_EQ(s.kifu, "T1\r\n+4433NG");
+  EXPECT_EQ(s.game.aru[77], 108);
+  // Then the move comes, on the computer's turn, and is refused.
+  link.tusin.portEvents();
+  EXPECT_EQ(s.game.aru[77], 108);
+  EXPECT_EQ(s.game.aru[76], 0);
+  EXPECT_EQ(s.game.tesuu, 2);
+  EXPECT_EQ(gamen.beeps, 2);
+}
+
+TEST_F(FlowLink, WithoutTheCheckBoxAReceivedMoveIsAskedAndTheAnswerDecides) {
+  link.tusin.Command2_Click(0);
+  s.kaisisennte_Click();
+  position({{44, 105}});
+  gamen.answers = {true};
+  receive("+4433GI\n");
+  EXPECT_EQ(gamen.questions, (std::vector<std::string>{"成りますか？"}));
+  EXPECT_EQ(s.game.aru[33], 115);
+  EXPECT_EQ(s.game.sasite, "+4433NG");
 }
 
 // --- the piece named by a received move ---

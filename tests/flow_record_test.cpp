@@ -121,6 +121,40 @@ TEST_F(FlowRecord, PositionListingAfterSetup) {
   EXPECT_EQ(lines, 96);
 }
 
+std::string emptyHands() {
+  std::string t;
+  for (int h : {12, 13, 14, 15, 16, 17, 18, 22, 23, 24, 25, 26, 27, 28})
+    t += "arull(" + std::to_string(h) + ") = 0\r\n";
+  return t;
+}
+
+TEST_F(FlowRecord, ListingBeforeAnyGameIsTheEmptyBoard) {
+  s.Form_Load();
+  s.kyokumdenn_Click();
+  std::string expect;
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) expect += "aru(" + std::to_string(f * 10 + r) + ") = 0\r\n";
+  EXPECT_EQ(slurp("men.txt"), expect + emptyHands() + "\r\n");
+  EXPECT_EQ(s.game.aru, emptyBoard());
+}
+
+TEST_F(FlowRecord, ListingAfterNavigationIsThePositionShown) {
+  s.kaisisennte_Click();
+  click(77, 76);
+  com.push(33, 34);
+  s.t_Timer();
+  s.touryou_Click();
+  s.makimodosi2_Click();
+  s.kyokumdenn_Click();
+  EXPECT_EQ(slurp("men.txt"), startListing() + emptyHands() + "\r\n");
+  s.saisei_Click();  // after move 1: the pawn on 76, the computer's reply not yet
+  s.kyokumdenn_Click();
+  std::string after1 = startListing();
+  after1.replace(after1.find("aru(76) = 0\r\n"), 13, "aru(76) = 108\r\n");
+  after1.replace(after1.find("aru(77) = 108\r\n"), 15, "aru(77) = 0\r\n");
+  EXPECT_EQ(slurp("men.txt"), after1 + emptyHands() + "\r\n");
+}
+
 TEST_F(FlowRecord, SecondListingReplacesTheFirst) {
   s.kaisisennte_Click();
   s.kyokumdenn_Click();
@@ -314,15 +348,49 @@ TEST_F(FlowRecord, ComputerClockRunsOverItsOwnMoves) {
   EXPECT_EQ(s.kifu, "T3\r\n+7776FU\r\nT5\r\n-3334FU\r\nT1\r\n+2726FU\r\nT11\r\n-4344FU");
 }
 
-TEST_F(FlowRecord, ComputerClockAcrossMidnight) {
-  gamen.now = 86395.0;
-  s.kaisigote_Click();
-  gamen.now = 10.0;
-  com.push(33, 34);
-  s.t_Timer();
-  EXPECT_EQ(s.kifu, "T16\r\n+7776FU");
-  EXPECT_EQ(s.game.rekitoki2[1], 16);
+// The time line of move 1 for either mover, when the clock reads `now` at
+// the move and read `start` when the turn began: a difference below half a
+// day back is a midnight crossing, a smaller one a clock set back (0 s).
+struct Tokei {
+  bool com;  // the computer makes move 1
+  double start, now;
+  int t;
+};
+
+void PrintTo(const Tokei& k, std::ostream* os) {
+  *os << (k.com ? "com " : "user ") << k.start << " -> " << k.now;
 }
+
+class FlowRecordTokei : public FlowRecord, public ::testing::WithParamInterface<Tokei> {};
+
+TEST_P(FlowRecordTokei, TimeLineOfTheFirstMove) {
+  const Tokei k = GetParam();
+  gamen.now = k.start;
+  if (k.com) {
+    s.kaisigote_Click();
+    gamen.now = k.now;
+    com.push(33, 34);
+    s.t_Timer();
+  } else {
+    s.kaisisennte_Click();
+    gamen.now = k.now;
+    click(77, 76);
+  }
+  EXPECT_EQ(s.kifu, "T" + std::to_string(k.t) + "\r\n+7776FU");
+  EXPECT_EQ(k.com ? s.game.rekitoki2[1] : s.game.rekitoki1[1], k.t);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clocks, FlowRecordTokei,
+    ::testing::Values(Tokei{false, 86399.5, 3.25, 4},      // 3.75 s over midnight
+                      Tokei{true, 86395.0, 10.0, 16},      // 15 s over midnight
+                      Tokei{false, 36000.0, 35990.0, 1},   // set back 10 s
+                      Tokei{true, 36000.0, 35999.5, 1},    // set back half a second
+                      Tokei{false, 50000.0, 6800.5, 1},    // back 43199.5 s: still set back
+                      Tokei{true, 50000.0, 6800.5, 1},
+                      Tokei{false, 50000.0, 6799.5, 43200},  // back 43200.5 s: midnight
+                      Tokei{true, 50000.0, 6799.5, 43200}),
+    [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(FlowRecord, ResignsBelowMinusThirtyThousand) {
   s.kaisisennte_Click();
@@ -363,7 +431,8 @@ TEST_F(FlowRecord, AutomaticMatchSendsMovesAndResignation) {
   s.t_Timer();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], "+7776FU");
-  s.zyusinmsg = "-3334FU\n";
+  const std::string uketa = "-3334FU\n";
+  s.zyusinmsg = &uketa;
   click(77, 76);
   // The resignation is sent before the message box is shown.
   gamen.onMsgbox = [&] { EXPECT_EQ(sent.size(), 2u); };

@@ -23,7 +23,41 @@ std::string niketa(int sq) {
 }  // namespace
 
 Syougi::Syougi(Gamen& gamen, Computer* computer) : gamen_(gamen), computer_(computer) {
-  syokihaiti(game.aru, game.arull);
+  // No game before the first start: every square empty, no piece in hand.
+  game.aru.fill(SOTO);
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) game.aru[f * 10 + r] = 0;
+}
+
+class Syougi::Hako {
+ public:
+  explicit Hako(Syougi& s) : s_(s) { ++s_.hako_; }
+  ~Hako() {
+    if (--s_.hako_ == 0 && s_.tickMatu_) {
+      s_.tickMatu_ = false;
+      s_.gamen_.taimaa(10);
+    }
+  }
+  Hako(const Hako&) = delete;
+  Hako& operator=(const Hako&) = delete;
+
+ private:
+  Syougi& s_;
+};
+
+void Syougi::msgbox(const std::string& s) {
+  Hako h(*this);
+  gamen_.msgbox(s);
+}
+
+bool Syougi::hai(const std::string& s) {
+  Hako h(*this);
+  return gamen_.hai(s);
+}
+
+bool Syougi::okCancel(const std::string& s, const std::string& title) {
+  Hako h(*this);
+  return gamen_.okCancel(s, title);
 }
 
 void Syougi::Form_Load() {
@@ -34,7 +68,7 @@ void Syougi::Form_Load() {
 
 bool Syougi::Form_Unload() {
   if (game.zyoutai == 0) return false;
-  return !gamen_.hai("対局中です。終了しますか？");
+  return !hai("対局中です。終了しますか？");
 }
 
 void Syougi::kaisisennte_Click() {
@@ -159,58 +193,37 @@ void Syougi::e_MouseDown(int i) {
     gamen_.sennKakusu(Senn::senn1);
     gamen_.sennKakusu(Senn::senn11);
     g.zyoutai = 1;
-    gamen_.msgbox("手数が上限の" + std::to_string(kRekiMax) + "手に達したため、これ以上指せません。");
+    msgbox("手数が上限の" + std::to_string(kRekiMax) + "手に達したため、これ以上指せません。");
     return;
   }
   const int s = g.sentaku;
   const bool drop = s > 100;
-  const int rank = rankOf(i);
-  auto kyouseiNari = [&] {
-    const int32_t c = g.aru[s];
-    if ((c == 106 || c == 107 || c == 108) && rank == 1) g.aru[s] = c + 10;
-    if (c == 106 && rank == 2) g.aru[s] = 116;
-  };
+  bool naru = false;
   if (!drop) {
-    // A received move names the piece after it; a name that is neither the
-    // moving piece nor its promotion (inside the zone) is a wrong move.
-    int32_t nakama = 0;
-    if (gamen_.zidou() && zyusinmsg.size() >= 7) {
-      const int32_t c = g.aru[s];
-      const int32_t k = kindOfRecordName(zyusinmsg.c_str() + 5);
-      const bool nareru = c - 10 < 100 && c != 101 && c != 104 && (rank <= 3 || rankOf(s) <= 3);
-      if (k != 0 && k == kindOf(c))
-        nakama = c;
-      else if (k != 0 && nareru && k == kindOf(c) + 10)
-        nakama = c + 10;
-      if (nakama == 0) {
+    const int32_t c = g.aru[s];
+    const Nari nari = nariKubun(c, s, i);
+    const std::string* m = zyusinmsg;
+    if (gamen_.zidou() && m && m->size() >= 7 && m->back() == '\n') {
+      // A received move names the piece after it; a name that is neither the
+      // moving piece nor its promotion (inside the zone) is a wrong move. A
+      // forced promotion stands whatever the name.
+      const int32_t k = kindOfRecordName(m->c_str() + 5);
+      const bool nariNa = k != 0 && nari != Nari::kNone && k == kindOf(c) + 10;
+      if (k == 0 || (k != kindOf(c) && !nariNa)) {
         gamen_.sennKakusu(Senn::senn1);
         gamen_.sennKakusu(Senn::senn11);
         g.zyoutai = 1;
         gamen_.beep();
         return;
       }
-    }
-    kyouseiNari();
-    if (!gamen_.zidou()) {
-      const int32_t c = g.aru[s];
-      if (c - 10 < 100 && c != 101 && c != 104 && (rank <= 3 || rankOf(s) <= 3) &&
-          gamen_.hai("成りますか？"))
-        g.aru[s] = c + 10;
-    } else if (nakama != 0) {
-      g.aru[s] = nakama;
-      // An unpromoted name must not leave a piece where it can never move.
-      kyouseiNari();
+      naru = nari == Nari::kForced || nariNa;
+    } else if (gamen_.zidou()) {
+      naru = nari == Nari::kForced;
+    } else {
+      naru = nari == Nari::kForced || (nari == Nari::kChoice && hai("成りますか？"));
     }
   }
-  const int32_t cap = g.aru[i];
-  if (sideOf(cap) == 2 && cap != 201) g.arull[10 + cap % 10] += 1;
-  if (drop) {
-    g.aru[i] = s;
-    g.arull[s - 90] -= 1;
-  } else {
-    g.aru[i] = g.aru[s];
-    g.aru[s] = 0;
-  }
+  sasu1(g.aru, g.arull, s, i, naru);
   zenntelMiseru(std::to_string(i) + kanjiOf(g.aru[i]));
   g.sasite = recordNameOf(g.aru[i]);
 
@@ -251,13 +264,14 @@ void Syougi::e_MouseDown(int i) {
 }
 
 void Syougi::t_Timer() {
-  // Off before the move: a message box inside Com must not let the timer
-  // start a second one.
+  // Off before the move, so that one arming gives one move; a tick inside
+  // a box (Com's own included) waits until the box has closed.
   gamen_.taimaa(0);
-  if (comTyuu_) return;
-  comTyuu_ = true;
+  if (hako_ > 0) {
+    tickMatu_ = true;
+    return;
+  }
   Com();
-  comTyuu_ = false;
 }
 
 bool Syougi::tadasiiTe(int32_t moto, int32_t saki) const {
@@ -274,7 +288,7 @@ void Syougi::Com() {
   if (!computer_) return;
   Game& g = game;
   if (g.tesuu > kRekiMax) {
-    gamen_.msgbox("手数が上限の" + std::to_string(kRekiMax) + "手に達したため、対局を終了します。");
+    msgbox("手数が上限の" + std::to_string(kRekiMax) + "手に達したため、対局を終了します。");
     owari();
     return;
   }
@@ -290,12 +304,12 @@ void Syougi::Com() {
     kifu += std::string(kCrLf) + "%TORYO";
     gamen_.text("kifu", kifu);
     if (gamen_.zidou() && sousin) sousin("%TORYO");
-    gamen_.msgbox("あなたの勝ちです");
+    msgbox("あなたの勝ちです");
     owari();
     return;
   }
   if (!tadasiiTe(moto, saki)) {  // never write a broken move into the arrays
-    gamen_.msgbox("コンピュータの指し手が不正なため、対局を終了します。");
+    msgbox("コンピュータの指し手が不正なため、対局を終了します。");
     owari();
     return;
   }
@@ -345,7 +359,7 @@ void Syougi::touryou_Click() {
   if (!touryouOn_) return;
   kifu += std::string(kCrLf) + "%TORYO";
   gamen_.text("kifu", kifu);
-  gamen_.msgbox("コンピュータの勝ちです");
+  msgbox("コンピュータの勝ちです");
   owari();
 }
 
@@ -464,7 +478,7 @@ bool Syougi::kakikomu(const char* name, const std::string& data) {
   if (f) f.write(data.data(), static_cast<std::streamsize>(data.size()));
   if (f) f.close();
   if (!f) {
-    gamen_.msgbox(std::string(name) + " に書き込めません。");
+    msgbox(std::string(name) + " に書き込めません。");
     return false;
   }
   return true;
@@ -482,11 +496,14 @@ void Syougi::menuItem(const std::string& name, bool enabled) {
 }
 
 int Syougi::keika(double now) const {
-  // Both times as the single-precision clock holds them; across midnight
-  // the difference wraps instead of going negative.
+  // Both times as the single-precision clock holds them. Only a jump back of
+  // more than half a day is midnight; a clock set back a little counts as
+  // no time at all.
   double d = static_cast<double>(static_cast<float>(now)) - static_cast<double>(game.kaisitoki);
-  d = std::fmod(d, 86400.0);
-  if (d < 0) d += 86400.0;
+  if (d < -43200.0)
+    d += 86400.0;
+  else if (d < 0)
+    d = 0;
   return static_cast<int>(std::floor(d)) + 1;
 }
 

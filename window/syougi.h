@@ -39,15 +39,25 @@ class Syougi {
   void owari();
   void Com();
 
+  // Every modal box of the flow and of the link opens through these. A box
+  // runs an event loop of its own, in which nothing of the game may happen:
+  // while one is open the port is not read (its data waits there) and a
+  // timer tick is held, to be armed again once the last box has closed.
+  void msgbox(const std::string& s);
+  bool hai(const std::string& s);  // Yes/No; true for Yes
+  bool okCancel(const std::string& s, const std::string& title);
+  bool hakoTyuu() const { return hako_ > 0; }
+
   Game game;
   std::string kifu;  // record box text, lines separated by CR LF
   std::string men;   // position listing text
   std::string zenntel;
   std::string sennkei = "mitei";
   int32_t teban = 1;
-  // Message just received over the link; read by the click handler for the
-  // promotion of a received move when `zidou` is ticked.
-  std::string zyusinmsg;
+  // The link's receive buffer, while a link is attached. When it holds a
+  // whole message, the click handler takes the promotion of that received
+  // move from it with `zidou` ticked.
+  const std::string* zyusinmsg = nullptr;
   // Automatic send of the computer's move or resignation; empty while no
   // link is attached.
   std::function<void(const std::string&)> sousin;
@@ -60,9 +70,12 @@ class Syougi {
   bool kakikomu(const char* name, const std::string& data);
   bool tadasiiTe(int32_t moto, int32_t saki) const;
 
+  class Hako;
+
   Gamen& gamen_;
   Computer* computer_;
-  bool comTyuu_ = false;  // Com is running
+  int hako_ = 0;           // boxes open
+  bool tickMatu_ = false;  // a tick came while one was
   // Enabled state of the menu items whose state changes.
   bool touryouOn_ = false;
   bool navOn_ = false;

@@ -7,9 +7,13 @@ namespace syougi {
 SyougiTusin::SyougiTusin(Gamen& gamen, Syougi& flow, Port& port, std::string logPath)
     : tusin(port, *this, std::move(logPath)), gamen_(gamen), flow_(flow), port_(port) {
   flow_.sousin = [this](const std::string& s) { sousin(s); };
+  flow_.zyusinmsg = &tusin.zyusinmsg;
 }
 
-SyougiTusin::~SyougiTusin() { flow_.sousin = nullptr; }
+SyougiTusin::~SyougiTusin() {
+  flow_.sousin = nullptr;
+  flow_.zyusinmsg = nullptr;
+}
 
 void SyougiTusin::sousin(const std::string& s) {
   // Without a link the computer's move stands as it is; OutMsg keeps
@@ -36,17 +40,14 @@ void SyougiTusin::showCommand4(bool visible) { gamen_.miseru("Command4", visible
 void SyougiTusin::setMesezi(const std::string& text) { gamen_.text("mesezi", text); }
 
 bool SyougiTusin::eraDialog(const std::string& text, const std::string& title) {
-  return gamen_.okCancel(text, title);
+  return flow_.okCancel(text, title);
 }
 
-void SyougiTusin::messageBox(const std::string& text) { gamen_.msgbox(text); }
+void SyougiTusin::messageBox(const std::string& text) { flow_.msgbox(text); }
 
-void SyougiTusin::e_MouseDown(int index) {
-  // The flow reads the piece name of a received move from its own copy.
-  flow_.zyusinmsg = tusin.zyusinmsg;
-  flow_.e_MouseDown(index);
-  flow_.zyusinmsg.clear();
-}
+bool SyougiTusin::matu() const { return flow_.hakoTyuu(); }
+
+void SyougiTusin::e_MouseDown(int index) { flow_.e_MouseDown(index); }
 
 void SyougiTusin::touryou_Click() { flow_.touryou_Click(); }
 

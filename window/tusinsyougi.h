@@ -33,6 +33,7 @@ class SyougiTusin : public TusinHost {
   void setMesezi(const std::string& text) override;
   bool eraDialog(const std::string& text, const std::string& title) override;
   void messageBox(const std::string& text) override;
+  bool matu() const override;
   void e_MouseDown(int index) override;
   void touryou_Click() override;
   int32_t tesuu() const override;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -144,6 +145,42 @@ TEST_F(WindowLink, ReceivedMoveIsPlayedAndTheReplySent) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return kotae.calls == 2; }, 5000));
   EXPECT_EQ(receive(8), "-4344FU\n");
   EXPECT_EQ(w->findChild<QLabel*>("e26")->pixmap().toImage(), komaGazou(108).toImage());
+}
+
+TEST_F(WindowLink, MoveArrivingWhileTheResignationBoxIsOpenIsRefusedAfterIt) {
+  click("zidou");
+  click("Command2_0");
+  click("kaisisennte");
+  other->write("+7776FU\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return kotae.calls == 1; }, 5000));
+  EXPECT_EQ(receive(8), "-3334FU\n");
+  // The next move arrives while "コンピュータの勝ちです" is open, which
+  // stays open long enough for the window to have played it.
+  std::string kifuInBox;
+  bool answered = false;
+  QTimer::singleShot(0, [&] {
+    other->write("+2726FU\n");
+    QTimer::singleShot(400, [&] {
+      kifuInBox = w->flow().kifu;
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        box->button(QMessageBox::Ok)->click();
+        answered = true;
+      }
+    });
+  });
+  w->findChild<QAction*>("touryou")->trigger();
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(kotae.calls, 1);
+  ASSERT_GE(kifuInBox.size(), 15u);
+  EXPECT_EQ(kifuInBox.substr(kifuInBox.size() - 15), "-3334FU\r\n%TORYO");
+  // Handled after the box, on a finished game: nothing entered or sent.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w->InMsg->text() == "+2726FU"; }, 5000));
+  QTest::qWait(200);
+  EXPECT_EQ(other->readAll(), "");
+  EXPECT_EQ(kotae.calls, 1);
+  EXPECT_EQ(w->flow().kifu, kifuInBox);
+  EXPECT_EQ(w->findChild<QLabel*>("e27")->pixmap().toImage(), komaGazou(108).toImage());
+  EXPECT_EQ(panel(), "Command1 Command3 Command4");
 }
 
 TEST_F(WindowLink, TypedTextIsSentByTheButton) {

@@ -184,6 +184,25 @@ TEST_F(WindowTest, HandPiecesShowCountsAndTheHandMarker) {
   EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T1\r\n+0055KA"));
 }
 
+TEST_F(WindowTest, DoubleClickIsOneClick) {
+  QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
+  Syougi& f = w->flow();
+  // A double-click is a press, a release and the double-click event.
+  QTest::mouseClick(find<QLabel>("e77"), Qt::LeftButton);
+  QTest::mouseDClick(find<QLabel>("e77"), Qt::LeftButton);
+  EXPECT_EQ(f.game.zyoutai, 2);
+  EXPECT_EQ(f.game.sentaku, 77);
+  EXPECT_TRUE(find<QWidget>("senn1")->isVisible());
+  f.game.arull[18] = 1;
+  f.game.rekiarull[0] = f.game.arull;
+  f.arawasu();
+  QTest::mouseClick(find<QLabel>("e108"), Qt::LeftButton);
+  QTest::mouseDClick(find<QLabel>("e108"), Qt::LeftButton);
+  EXPECT_EQ(f.game.zyoutai, 2);
+  EXPECT_EQ(f.game.sentaku, 108);
+  EXPECT_TRUE(find<QWidget>("senn11")->isVisible());
+}
+
 // Answers the next modal question box with the given button.
 void answerLater(QMessageBox::StandardButton b, QString* seen) {
   QTimer::singleShot(0, [b, seen] {

@@ -36,6 +36,9 @@ class Gazou : public QLabel {
     ev->accept();
     if (osu_) osu_(index_);
   }
+  // The second press of a double-click comes as this event, which would
+  // otherwise press again: a double-click is one mouse-down.
+  void mouseDoubleClickEvent(QMouseEvent* ev) override { ev->accept(); }
 
  private:
   int index_;
@@ -169,15 +172,14 @@ void SyougiWindow::kansi(int fd) {
 }
 
 void SyougiWindow::portEvents() {
-  // A dialog opened by the handler spins the event loop; the descriptor
-  // stays readable meanwhile and must not fire again and again.
-  if (hanteiTyuu_) return;
-  hanteiTyuu_ = true;
+  // While a box is open the data waits in the port, which stays readable:
+  // the notifier keeps quiet and the poll comes back for it once the box
+  // has closed.
   QPointer<QSocketNotifier> n = notifier_;
   if (n) n->setEnabled(false);
+  if (flow_.hakoTyuu()) return;
   tusin_->tusin.portEvents();
   if (n && n == notifier_) n->setEnabled(true);
-  hanteiTyuu_ = false;
 }
 
 void SyougiWindow::tukuru() {

@@ -88,7 +88,6 @@ class SyougiWindow : public QMainWindow, public Gamen {
   // errors, which do not make it readable.
   QPointer<QSocketNotifier> notifier_;
   QTimer poll_;
-  bool hanteiTyuu_ = false;  // the port's events are being handled
   std::array<QPixmap, 219> koma_{};
   std::map<int, QLabel*> e_;
   std::map<std::string, QWidget*> texts_;
