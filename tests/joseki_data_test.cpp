@@ -11,11 +11,14 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/basyo.h"
 #include "engine/book.h"
+#include "engine/search.h"
 #include "model/attacks.h"
 #include "model/board.h"
 #include "model/rules.h"
@@ -312,7 +315,8 @@ TEST_F(BookFile, NoUserReplyWinsMaterialWhateverTheComputerAnswers) {
 TEST_F(BookFile, NamesAreStrategiesTheEvaluationKnows) {
   for (size_t i = 0; i < recs_.size(); ++i) {
     const std::string& m = recs_[i].mei;
-    EXPECT_TRUE(m == "ibimi" || m == "yagmi" || m == "yagji" || m == "hunag" || m == "totik")
+    EXPECT_TRUE(m == "mitei" || m == "ibimi" || m == "yagmi" || m == "yagji" || m == "hunag" ||
+                m == "totik")
         << "record " << i << ": " << m;
   }
 }
@@ -400,6 +404,141 @@ TEST_F(BookFile, TheProgramLoadsEveryRecordAndPlaysTheBookInEachPosition) {
     EXPECT_TRUE(found) << "record " << idx[0] << ": slot 0 plays " << z->kouho.moto[0] << ","
                        << z->kouho.saki[0];
   }
+}
+
+// ---- where the book hands over to the search ----
+
+// The king squares a strategy's table rewards for side 2.
+std::set<int> rewardedKing(const std::string& mei) {
+  if (mei == "yagmi") return {41};
+  if (mei == "yagji") return {22};
+  if (mei == "hunag") return {42};
+  if (mei == "totik") return {21, 32};
+  return {};
+}
+
+// The board seen by the computer (side 2 at the top) for a record board.
+void comView(const Ban& b, const Mochi& bll, bool comSente, Ban& aru, Mochi& arull) {
+  if (comSente) {
+    hanten(b, bll, aru, arull);
+  } else {
+    aru = b;
+    arull = bll;
+  }
+}
+
+int32_t kingOf(const Ban& aru) {
+  for (int q = 11; q <= 99; ++q)
+    if (aru[q] == 201) return q;
+  return 0;
+}
+
+// The user's quiet answers when a line ends with a computer move: one-step
+// pawn pushes on the middle files onto squares the computer does not attack,
+// at most two of them.
+std::vector<Te> quietReplies(const Ban& aru, const Mochi& arull) {
+  Kiki t1{}, t2{};
+  int32_t o1 = 0, o2 = 0;
+  torisirabe(aru, t1, t2, o1, o2);
+  Te list[600];
+  const int n = gouhousyu(aru, arull, list, 600);
+  std::vector<Te> out;
+  for (int file : {5, 4, 6, 3, 7})
+    for (int k = 0; k < n && out.size() < 2; ++k) {
+      const Te& t = list[k];
+      if (t.moto < 100 && fileOf(t.moto) == file && aru[t.moto] == 108 && t.saki == t.moto - 1 &&
+          !t.naru && t2[t.saki] == 0)
+        out.push_back(t);
+    }
+  return out;
+}
+
+// From the end of every line, with the line's last name adopted, the search
+// neither takes the king off a square the name rewards nor walks it back to a
+// square the line has left: the book and the evaluation agree on the castle.
+TEST(BookLines, TheSearchAfterEachLineKeepsTheKingWhereTheNameWantsIt) {
+  std::vector<josekigen::Line> lines;
+  std::string err;
+  ASSERT_TRUE(josekigen::parse(slurp(kSrc), lines, err)) << err;
+  auto book = std::make_unique<Zyouseki>();
+  auto table = std::make_unique<PlyTable>();
+  auto search = std::make_unique<Search>(*table);
+  int searched = 0;
+  for (const josekigen::Line& line : lines) {
+    Ban b;
+    Mochi bll;
+    syokihaiti(b, bll);
+    Basyo bs;
+    std::string mei;
+    std::set<int32_t> left;  // squares the computer's king stood on and left
+    int32_t king = 51;
+    int tesuu = 0;
+    // Stage and weights as the game keeps them from one computer move to the next.
+    const auto assess = [&](const Ban& aru, const Mochi& arull, int32_t n) {
+      Kiki t1{}, t2{};
+      int32_t o1 = 0, o2 = 0;
+      torisirabe(aru, t1, t2, o1, o2);
+      basyosirabe(bs, aru, arull, n, o1, o2, t1, t2);
+    };
+    for (const josekigen::Item& it : line.items) {
+      if (it.isName) {
+        mei = it.text;
+        continue;
+      }
+      ++tesuu;
+      Ban aru;
+      Mochi arull;
+      if ((tesuu % 2 == 1) == line.comSente) {
+        comView(b, bll, line.comSente, aru, arull);
+        assess(aru, arull, tesuu);
+      }
+      Te te{};
+      std::string why;
+      ASSERT_TRUE(josekigen::play(b, bll, tesuu, it.text, te, why)) << it.text << ": " << why;
+      comView(b, bll, line.comSente, aru, arull);
+      if (kingOf(aru) != king) left.insert(king);
+      king = kingOf(aru);
+    }
+    Ban aru;
+    Mochi arull;
+    comView(b, bll, line.comSente, aru, arull);
+    std::vector<std::pair<Ban, Mochi>> ends;
+    const bool comToMove = ((tesuu + 1) % 2 == 1) == line.comSente;
+    if (comToMove) {
+      ends.push_back({aru, arull});
+    } else {
+      for (const Te& t : quietReplies(aru, arull)) {
+        Ban a2 = aru;
+        Mochi l2 = arull;
+        sasu1(a2, l2, t.moto, t.saki, t.naru);
+        ends.push_back({a2, l2});
+      }
+    }
+    for (const auto& [ea, ell] : ends) {
+      Rng rng;
+      rng.seed(1);
+      book->zyouseki(ea, ell, rng, kLis);
+      if (book->kouho.ten[0] >= 50) continue;  // another line goes on from here
+      SearchInput in;
+      in.aru = ea;
+      in.arull = ell;
+      torisirabe(in.aru, in.toripl1, in.toripl2, in.oupl1, in.oupl2);
+      assess(ea, ell, tesuu + (comToMove ? 1 : 2));
+      in.basyo = bs;
+      in.sennkei = mei;
+      in.zyouseki = book->kouho;
+      search->ai1(in);
+      ++searched;
+      const int32_t m = search->moto, d = search->saki % 100;
+      if (m < 100 && ea[m] == 201) {
+        EXPECT_FALSE(rewardedKing(mei).count(m))
+            << "line " << line.srcLine << " [" << mei << "]: the king leaves " << m << " for " << d;
+        EXPECT_FALSE(left.count(d))
+            << "line " << line.srcLine << " [" << mei << "]: the king goes back " << m << "-" << d;
+      }
+    }
+  }
+  EXPECT_GE(searched, 50);
 }
 
 // ---- the generator on small sources ----
