@@ -124,8 +124,11 @@ TEST_F(Book, BoardPenaltyBySquare) {
     int q;
     int32_t batu;
   };
-  const Cell cells[] = {{51, 5}, {59, 5}, {28, 4}, {11, 3}, {19, 3}, {91, 2}, {99, 3}, {25, 3},
-                        {55, 2}, {78, 3}, {71, 2}, {61, 3}, {62, 3}, {72, 2}, {98, 3}, {29, 2}};
+  // Every cell that costs more than 2, and some that cost 2.
+  const Cell cells[] = {{11, 3}, {21, 3}, {31, 3}, {41, 3}, {51, 5}, {61, 3}, {71, 2}, {91, 2},
+                        {12, 3}, {22, 3}, {32, 3}, {42, 3}, {52, 3}, {62, 3}, {72, 2}, {82, 2},
+                        {25, 3}, {26, 3}, {27, 3}, {28, 4}, {78, 3}, {88, 3}, {98, 3}, {68, 2},
+                        {19, 3}, {59, 5}, {99, 3}, {29, 2}, {69, 2}, {55, 2}, {15, 2}, {95, 2}};
   for (const Cell& c : cells) {
     Rec r;
     r.aru[c.q] = r.aru[c.q] == 0 ? 215 : 0;
@@ -170,6 +173,25 @@ TEST_F(Book, HandsMayOnlyFavourTheComputer) {
   arull_[25] = 1;
   run();
   expectSlot(0, 33, 34, nextExact(), "mitei");
+}
+
+TEST_F(Book, EveryKindInHandIsCompared) {
+  // One piece of a kind more in the user's hand than in the book, or one more
+  // in the book's computer hand than on the board: 7 + 2 = 9 off.
+  for (int kind = 2; kind <= 8; ++kind) {
+    arull_.fill(0);
+    arull_[10 + kind] = 1;
+    write(line(Rec{}));
+    run();
+    expectSlot(0, 33, 34, 41, "mitei");
+    arull_.fill(0);
+    Rec r;
+    r.arull[20 + kind] = 1;
+    write(line(r));
+    run();
+    expectSlot(0, 33, 34, 41, "mitei");
+  }
+  EXPECT_TRUE(noDraw());
 }
 
 TEST_F(Book, SameMoveExactAndInexactTakeOneSlot) {
@@ -306,14 +328,51 @@ TEST_F(Book, DropNeedsThePieceInHandAndAnEmptySquare) {
   expectEmpty(0);
 }
 
-TEST_F(Book, SourceThatDoesNotMatchIsNoCandidate) {
-  // The book pawn stands on 33 but on the board it has gone to 34: source
-  // and destination differ, so the score drops to 0 - 2 - 2.
-  aru_[33] = 0;
-  aru_[34] = 208;
-  write(line(Rec{}));
-  run();
-  expectEmpty(0);
+TEST_F(Book, EachMoveCheckAloneRulesTheRecordOut) {
+  // The book pawn 33 -> 34, with one cell of the board different. Without its
+  // check the record would score 50 - 2 = 48; with it, 0 - 2.
+  struct Case {
+    const char* what;
+    int q;
+    int32_t code;
+  };
+  const Case cases[] = {
+      {"source gone", 33, 0},
+      {"another piece on the source", 33, 205},
+      {"destination taken", 34, 108},
+      {"computer's own piece on the destination", 34, 204},
+  };
+  for (const Case& c : cases) {
+    syokihaiti(aru_, arull_);
+    aru_[c.q] = c.code;
+    write(line(Rec{}));
+    run();
+    expectEmpty(0);
+    EXPECT_EQ(z_->kouho.ten[0], 0) << c.what;
+  }
+}
+
+TEST_F(Book, DropNeedsThatKindInTheComputersHand) {
+  // A drop of each kind on 55, the book's hands equal to the board's: an exact
+  // match when the computer holds that kind, none when it holds every other
+  // kind (and the user holds that one).
+  for (int kind = 2; kind <= 8; ++kind) {
+    Rec r;
+    r.moto = 200 + kind;
+    r.saki = 55;
+    r.arull.fill(0);
+    r.arull[20 + kind] = 1;
+    arull_ = r.arull;
+    write(line(r));
+    run();
+    expectSlot(0, 200 + kind, 55, nextExact(), "mitei");
+    for (int k = 2; k <= 8; ++k) r.arull[20 + k] = k == kind ? 0 : 1;
+    r.arull[10 + kind] = 1;
+    arull_ = r.arull;
+    write(line(r));
+    run();
+    EXPECT_EQ(z_->kouho.ten[0], 0) << kind;
+  }
 }
 
 TEST_F(Book, EmptyOrMissingFileLeavesTheSlotsEmpty) {
