@@ -8,7 +8,7 @@ PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   qt6-base-dev libgl-dev fonts-noto-cjk \
   xvfb xauth socat xdotool
 
-.PHONY: all setup configure build run test asan-build fuzz-build fuzz fuzz-run bench match clean
+.PHONY: all setup configure build run screenshot test asan-build fuzz-build fuzz fuzz-run bench match clean
 
 all: build
 
@@ -38,6 +38,15 @@ run: build
 	else \
 	  cd $(BUILD) && ./syougi; \
 	fi
+
+# docs/screenshot.png: a few moves played by clicks under Xvfb; ImageMagick
+# is installed on demand, only for this.
+screenshot: build
+	@command -v import >/dev/null 2>&1 || { \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends imagemagick; }
+	tools/screenshot.sh $(BUILD) docs/screenshot.png
 
 # The whole suite twice, plain and under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_TIME seconds from its
