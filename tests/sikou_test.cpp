@@ -208,3 +208,58 @@ TEST_F(SikouTest, NewGameResetsStrategyAndStage) {
   EXPECT_EQ(sikou_.sennkei(), "mitei");
   EXPECT_EQ(sikou_.teban(), 1);
 }
+
+TEST_F(SikouTest, SearchedMoveTakesTheNameOfWhicheverSlotHoldsIt) {
+  // As above, with 1..3 king moves ahead of "hunag": each differs from the
+  // board by a pawn on a rank-7 square (50 - 2 = 48), "hunag" by one on 99
+  // (50 - 3 = 47), so "hunag" sits in slot n and the rook capture is still
+  // the search's choice.
+  Ban b = emptyBoard();
+  Mochi m{};
+  b[59] = 101;
+  b[51] = 201;
+  b[52] = 202;
+  b[55] = 102;
+  b[19] = 107;
+  const int ahead[3][3] = {{51, 41, 37}, {51, 61, 47}, {51, 42, 57}};
+  for (int n = 1; n <= 3; ++n) {
+    SCOPED_TRACE(n);
+    std::string text;
+    for (int k = 0; k < n; ++k) {
+      Ban other = b;
+      other[ahead[k][2]] = 108;
+      text += record(ahead[k][0], ahead[k][1], "yagmi", other, m);
+    }
+    Ban differs = b;
+    differs[99] = 108;
+    writeBook(text + record(52, 55, "hunag", differs, m));
+    sikou_.youi(12345);
+    const ComKekka r = sikou_.erabu(gameOf(b, m, 20));
+    ASSERT_EQ(sikou_.book().kouho.mei[n], "hunag");
+    ASSERT_TRUE(r.searched);
+    ASSERT_EQ(r.moto, 52);
+    ASSERT_EQ(r.saki, 55);
+    EXPECT_EQ(r.sennkei, "hunag");
+  }
+}
+
+TEST_F(SikouTest, AnExactMatchDrawnAt50IsPlayed) {
+  // An exact match scores 50 + Int(rnd * 10); a draw below 0.1 leaves it at
+  // 50, which is still an exact match. Seeds are tried until one draws it.
+  Ban b;
+  Mochi m;
+  syokihaiti(b, m);
+  writeBook(record(33, 34, "yagmi", b, m));
+  bool seen = false;
+  for (uint32_t seed = 1; seed < 2000 && !seen; ++seed) {
+    sikou_.youi(seed);
+    const ComKekka r = sikou_.erabu(gameOf(b, m, 1));
+    if (sikou_.book().kouho.ten[0] != 50) continue;
+    seen = true;
+    EXPECT_TRUE(r.book);
+    EXPECT_FALSE(r.searched);
+    EXPECT_EQ(r.moto, 33);
+    EXPECT_EQ(r.saki, 34);
+  }
+  EXPECT_TRUE(seen);
+}
