@@ -304,3 +304,110 @@ TEST(BasyoRegions, KingInTheCornerStaysOnTheBoard) {
   EXPECT_EQ(b.basyo1[50], 20 + 4 + 3 + 4);  // own file step -4, enemy +4
   EXPECT_EQ(b.basyo2[0], -7);
 }
+
+namespace {
+
+// The king patterns, [rank step - first][file step + 4], and their per-file
+// lists, as the stage tables give them for basyo1.
+struct Pattern {
+  int first;  // rank step of the first row
+  int rows;
+  int w[7][9];
+  int file[9];
+};
+constexpr Pattern kOwn2{-3, 6,
+                        {{0, 1, 1, 1, 1, 1, 1, 1, 0}, {0, 1, 2, 2, 2, 2, 2, 1, 0},
+                         {1, 2, 3, 4, 4, 4, 3, 2, 1}, {1, 2, 3, 4, 4, 4, 3, 2, 1},
+                         {0, 1, 2, 3, 3, 3, 2, 1, 0}, {0, 1, 1, 1, 1, 1, 1, 1, 0}},
+                        {}};
+constexpr Pattern kEnemy2{-2, 6,
+                          {{0, 0, 0, 1, 1, 1, 0, 0, 0}, {0, 1, 2, 3, 3, 3, 2, 1, 0},
+                           {0, 1, 3, 4, 4, 4, 3, 1, 0}, {1, 2, 3, 4, 4, 4, 3, 2, 1},
+                           {1, 2, 3, 3, 3, 3, 3, 2, 1}, {0, 1, 2, 2, 2, 2, 2, 1, 0}},
+                          {}};
+constexpr Pattern kOwn3{-3, 7,
+                        {{0, 4, 4, 4, 4, 4, 4, 4, 0}, {2, 6, 10, 10, 10, 10, 10, 6, 2},
+                         {4, 8, 12, 16, 16, 16, 12, 8, 4}, {4, 8, 12, 16, 16, 16, 12, 8, 4},
+                         {2, 6, 10, 12, 12, 12, 10, 6, 2}, {0, 4, 6, 6, 6, 6, 6, 4, 0},
+                         {0, 2, 2, 2, 2, 2, 2, 2, 0}},
+                        {3, 4, 5, 5, 5, 5, 5, 4, 3}};
+constexpr Pattern kEnemy3{-2, 7,
+                          {{0, 0, 2, 4, 4, 4, 2, 0, 0}, {0, 4, 10, 12, 12, 12, 10, 4, 0},
+                           {2, 6, 12, 16, 16, 16, 12, 6, 2}, {4, 8, 12, 18, 18, 18, 12, 8, 4},
+                           {4, 8, 12, 14, 14, 14, 12, 8, 4}, {2, 4, 8, 8, 8, 8, 8, 4, 2},
+                           {0, 0, 2, 2, 2, 2, 2, 0, 0}},
+                          {4, 5, 6, 6, 6, 6, 6, 5, 4}};
+constexpr int kCentre[9][9] = {
+    {0, 0, 1, 2, 3, 2, 1, 0, 0}, {0, 1, 2, 3, 4, 3, 2, 1, 0}, {1, 2, 3, 4, 5, 4, 3, 2, 1},
+    {2, 3, 4, 5, 5, 5, 4, 3, 2}, {3, 4, 5, 5, 5, 5, 5, 4, 3}, {2, 3, 4, 5, 5, 5, 4, 3, 2},
+    {1, 2, 3, 4, 5, 4, 3, 2, 1}, {0, 1, 2, 3, 4, 3, 2, 1, 0}, {0, 0, 1, 2, 3, 2, 1, 0, 0}};
+
+// Adds pattern p around king k to table t; `sign` -1 turns the rank steps
+// round (basyo2). Only squares on the board, only files 1..9.
+void lay(std::array<int, 112>& t, const Pattern& p, int k, int sign, bool squares, bool files) {
+  const int kf = k / 10, kr = k % 10;
+  for (int df = -4; df <= 4; ++df) {
+    const int f = kf + df;
+    if (f < 1 || f > 9) continue;
+    if (files) t[f * 10] += p.file[df + 4];
+    if (!squares) continue;
+    for (int i = 0; i < p.rows; ++i) {
+      const int r = kr + sign * (p.first + i);
+      if (r >= 1 && r <= 9) t[f * 10 + r] += p.w[i][df + 4];
+    }
+  }
+}
+
+}  // namespace
+
+// Every square and per-file cell of both tables at every stage, with the
+// kings on edges (patterns cut off) and in the middle (patterns overlapping).
+TEST(BasyoKingRegions, EveryCellAtEveryStage) {
+  const int kings[3][2] = {{91, 19}, {59, 51}, {18, 82}};
+  for (const auto& ou : kings) {
+    for (int stage = 1; stage <= 4; ++stage) {
+      SCOPED_TRACE("kings " + std::to_string(ou[0]) + "/" + std::to_string(ou[1]) + " stage " +
+                   std::to_string(stage));
+      Pos p;
+      p.aru[ou[0]] = 101;
+      p.aru[ou[1]] = 201;
+      int tesuu = stage >= 2 ? 20 : 10;
+      if (stage >= 3) p.arull[24] = 1;
+      if (stage == 4) p.aru[ou[0] == 59 ? 95 : 55] = 118;  // a tokin nobody attacks
+      p.maps();
+      Basyo b = sentinelBasyo(1);
+      run(b, p, tesuu);
+      ASSERT_EQ(b.teban, stage);
+
+      std::array<int, 112> e1{}, e2{};
+      const int base = stage <= 2 ? 30 : stage == 3 ? 20 : 10;
+      for (int f = 1; f <= 9; ++f) {
+        e1[f * 10] = e2[f * 10] = base + (f <= 5 ? f - 1 : 9 - f);
+        for (int r = 1; r <= 9; ++r) e1[f * 10 + r] = e2[f * 10 + r] = base + kCentre[r - 1][f - 1];
+      }
+      if (stage >= 2) {
+        lay(e1, kOwn2, ou[0], 1, true, false);
+        lay(e1, kEnemy2, ou[1], 1, true, false);
+        lay(e2, kOwn2, ou[1], -1, true, false);
+        lay(e2, kEnemy2, ou[0], -1, true, false);
+      }
+      if (stage >= 3) {
+        lay(e1, kOwn3, ou[0], 1, true, true);
+        lay(e1, kEnemy3, ou[1], 1, true, true);
+        lay(e2, kOwn3, ou[1], -1, true, true);
+        lay(e2, kEnemy3, ou[0], -1, true, true);
+      }
+      if (stage == 4) {
+        lay(e1, kOwn3, ou[0], 1, false, true);
+        lay(e1, kEnemy3, ou[1], 1, true, true);
+        lay(e2, kOwn3, ou[1], -1, false, true);
+        lay(e2, kEnemy3, ou[0], -1, true, true);
+      }
+      for (int c = 10; c <= 99; ++c) {
+        if (c % 10 != 0 && (c < 11 || c > 99)) continue;
+        EXPECT_EQ(b.basyo1[c], e1[c]) << "basyo1 cell " << c;
+        EXPECT_EQ(b.basyo2[c], e2[c]) << "basyo2 cell " << c;
+      }
+    }
+  }
+}
