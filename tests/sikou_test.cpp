@@ -62,6 +62,17 @@ class SikouTest : public ::testing::Test {
 
 using test::emptyBoard;
 
+// The user's rook hangs on 55 before the side-2 rook on 52.
+Ban rookHangs() {
+  Ban b = emptyBoard();
+  b[59] = 101;
+  b[51] = 201;
+  b[52] = 202;
+  b[55] = 102;
+  b[19] = 107;
+  return b;
+}
+
 }  // namespace
 
 TEST_F(SikouTest, ExactBookMatchIsPlayedWithoutSearch) {
@@ -96,13 +107,8 @@ TEST_F(SikouTest, InexactBookMatchLeavesTheChoiceToTheSearch) {
 TEST_F(SikouTest, SearchedMoveEqualToABookSlotTakesItsName) {
   // The user's rook hangs on 55; taking it with the side-2 rook is by far the
   // best move, and an inexact book record proposes it under the name "hunag".
-  Ban b = emptyBoard();
-  Mochi m{};
-  b[59] = 101;
-  b[51] = 201;
-  b[52] = 202;
-  b[55] = 102;
-  b[19] = 107;
+  const Ban b = rookHangs();
+  const Mochi m{};
   Ban differs = b;
   differs[99] = 108;
   Ban other = b;
@@ -214,13 +220,8 @@ TEST_F(SikouTest, SearchedMoveTakesTheNameOfWhicheverSlotHoldsIt) {
   // board by a pawn on a rank-7 square (50 - 2 = 48), "hunag" by one on 99
   // (50 - 3 = 47), so "hunag" sits in slot n and the rook capture is still
   // the search's choice.
-  Ban b = emptyBoard();
-  Mochi m{};
-  b[59] = 101;
-  b[51] = 201;
-  b[52] = 202;
-  b[55] = 102;
-  b[19] = 107;
+  const Ban b = rookHangs();
+  const Mochi m{};
   const int ahead[3][3] = {{51, 41, 37}, {51, 61, 47}, {51, 42, 57}};
   for (int n = 1; n <= 3; ++n) {
     SCOPED_TRACE(n);
