@@ -363,12 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(FlowLink, LocalClicksAfterAReceivedMoveDoNotReuseItsName) {
-  gamen.zidouOn = true;
-  link.tusin.Command2_Click(0);
-  s.kaisisennte_Click();
-  receive("+7776FU\n");
-  com.push(33, 34);
-  s.t_Timer();
+  atMoveThree();
   // The user moves a silver by hand: the pawn's name must not stand
   // behind it.
   s.e_MouseDown(39);
