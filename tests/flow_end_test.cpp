@@ -386,6 +386,23 @@ TEST_F(FlowEnd, RematchShowsTheStartPanelAndKeepsTheModel) {
   EXPECT_EQ(gamen.timer, 50);
 }
 
+// The rematch item first, then a resignation behind the start panel: the end
+// of that game enables navigation, and the next game must switch it off.
+TEST_F(FlowEnd, ResigningBehindTheStartPanelLeavesNoNavigationInTheNextGame) {
+  s.kaisigote_Click();
+  s.saisenn_Click();
+  s.touryou_Click();
+  EXPECT_TRUE(gamen.menus["saisei"]);
+  s.kaisisennte_Click();
+  EXPECT_FALSE(gamen.menus["makimodosi"]);
+  EXPECT_FALSE(gamen.menus["makimodosi2"]);
+  EXPECT_FALSE(gamen.menus["saisei"]);
+  s.saisei_Click();
+  s.makimodosi_Click();
+  EXPECT_EQ(s.game.tesuu, 1);
+  expectStart();
+}
+
 TEST_F(FlowEnd, RematchWhileThinkingIsPendingStopsTheTimer) {
   s.kaisigote_Click();
   s.saisenn_Click();

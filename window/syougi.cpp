@@ -1,5 +1,6 @@
 #include "window/syougi.h"
 
+#include <array>
 #include <cmath>
 #include <fstream>
 
@@ -115,27 +116,40 @@ void Syougi::youi() {
   gamen_.sennKakusu(Senn::senn11);
   gamen_.sennKakusu(Senn::senn2);
   menuItem("touryou", true);
+  // Navigation belongs to a finished game. Resigning while the start panel
+  // showed would leave it enabled into the next game, where ">" would copy
+  // an empty history entry onto the board.
+  menuItem("makimodosi", false);
+  menuItem("makimodosi2", false);
+  menuItem("saisei", false);
   arawasu();
 }
 
 void Syougi::arawasu() {
+  // Runs after every move: the label names and small counts are made once.
+  static const auto kNa = [] {
+    std::array<std::string, 29> n;
+    for (int h = 0; h < 29; ++h) n[h] = "l" + std::to_string(h);
+    return n;
+  }();
+  static const auto kKazu = [] {
+    std::array<std::string, 19> k;
+    for (int c = 0; c < 19; ++c) k[c] = c ? std::to_string(c) : "";
+    return k;
+  }();
+  static const std::string kTebann = "tebannl", kTesuu = "tesuul";
   for (int f = 1; f <= 9; ++f)
     for (int r = 1; r <= 9; ++r) gamen_.e(f * 10 + r, game.aru[f * 10 + r]);
   for (int side = 1; side <= 2; ++side) {
     for (int k = 2; k <= 8; ++k) {
       const int h = side * 10 + k;
-      const std::string l = "l" + std::to_string(h);
-      if (game.arull[h] != 0) {
-        gamen_.e(side * 100 + k, side * 100 + k);
-        gamen_.text(l, std::to_string(game.arull[h]));
-      } else {
-        gamen_.e(side * 100 + k, 0);
-        gamen_.text(l, "");
-      }
+      const int32_t n = game.arull[h];
+      gamen_.e(side * 100 + k, n != 0 ? side * 100 + k : 0);
+      gamen_.text(kNa[h], n >= 0 && n < 19 ? kKazu[n] : std::to_string(n));
     }
   }
-  gamen_.text("tebannl", game.tebannmei);
-  gamen_.text("tesuul", std::to_string(game.tesuu));
+  gamen_.text(kTebann, game.tebannmei);
+  gamen_.text(kTesuu, std::to_string(game.tesuu));
 }
 
 void Syougi::e_MouseDown(int i) {
