@@ -226,6 +226,7 @@ bool Tusin::uketoru(const std::string& m) {
 void Tusin::logLine(std::string_view bytes) {
   // The log is a convenience: a file that cannot be written stops nothing.
   // One write of the whole line, without a stdio buffer for a few bytes.
+  if (logPath_.empty()) return;
   std::string line(bytes);
   line += "\r\n";
   const int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);

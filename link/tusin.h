@@ -76,6 +76,7 @@ class Tusin {
   static constexpr int16_t kFalse = 0;
   static constexpr const char* kSettings = "1200,N,8,1";
 
+  // An empty `logPath` keeps no log.
   Tusin(Port& port, TusinHost& host, std::string logPath = "tusin.txt");
 
   // True: this side is to send next; False: waiting for the other side.

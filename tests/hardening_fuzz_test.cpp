@@ -69,6 +69,7 @@ const std::map<std::string, int> kReach = {
     {"tusin/events", 3},           // the link reopened after a Cancel
     {"tusin/panel_and_window", 0}, // take-back, resignation, back to the start
     {"tusin/garbage_moves", 1},
+    {"tusin/runs_to_the_history_end", 351},  // 30 runs of 8 exchanges, stopped at 350
     {"usi/handshake", 1},
     {"usi/moves", 2},
     {"usi/real", 1},

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "usi/usi.h"
 #include "link/port.h"
 #include "link/tusin.h"
+#include "model/attacks.h"
 #include "model/board.h"
 #include "model/game.h"
 #include "model/rules.h"
@@ -72,6 +74,22 @@ inline bool hayaiTe(const Ban& aru, const Mochi& arull, uint32_t k, Te& te) {
   for (int h = 102; h <= 108; ++h)
     if (arull[h - 90] > 0) from[kazu++] = h;
   if (kazu == 0) return false;
+  // One attack count of the position spares testing most moves after they
+  // are made; the moves found are the same.
+  Kiki t1, t2;
+  int32_t ou = 0, ou2 = 0;
+  torisirabe(aru, t1, t2, ou, ou2);
+  const bool oute = ou != 0 && t2[ou] != 0;
+  auto line = [&](int a) {  // on a line through the king, or a knight's jump from it
+    const int df = fileOf(a) - fileOf(ou), dr = rankOf(a) - rankOf(ou);
+    return df == 0 || dr == 0 || df == dr || df == -dr || (std::abs(df) == 1 && std::abs(dr) == 2);
+  };
+  auto sureSafe = [&](int32_t f, int q) {
+    if (ou == 0 || oute) return false;
+    if (f == ou) return t2[q] == 0;  // no line reaches through a king not in check
+    return f > 100 || !line(f);      // nothing can be uncovered
+  };
+  auto sureUnsafe = [&](int32_t f, int q) { return oute && f != ou && !line(q); };
   const uint32_t n = static_cast<uint32_t>(kazu);
   Ikeru ik;
   for (uint32_t i = 0; i < n; ++i) {
@@ -79,15 +97,17 @@ inline bool hayaiTe(const Ban& aru, const Mochi& arull, uint32_t k, Te& te) {
     ikerusirabe(aru, arull, f, ik);
     for (uint32_t j = 0; j < 89; ++j) {
       const int q = 11 + static_cast<int>((k / n + j) % 89);
-      if (!ik[q]) continue;
+      if (!ik[q] || sureUnsafe(f, q)) continue;
       const Nari nk = f > 100 ? Nari::kNone : nariKubun(aru[f], f, q);
       const bool first = nk == Nari::kForced || (nk == Nari::kChoice && (k & 256) != 0);
       for (int alt = 0; alt < (nk == Nari::kChoice ? 2 : 1); ++alt) {
         const bool naru = alt == 0 ? first : !first;
-        Ban b = aru;
-        Mochi bl = arull;
-        sasu1(b, bl, f, q, naru);
-        if (outeSide1(b)) continue;
+        if (!sureSafe(f, q)) {
+          Ban b = aru;
+          Mochi bl = arull;
+          sasu1(b, bl, f, q, naru);
+          if (outeSide1(b)) continue;
+        }
         te = Te{f, q, naru};
         return true;
       }
@@ -235,7 +255,7 @@ class FuzzGamen : public Gamen {
 
   void e(int, int32_t) override {}
   void text(const std::string& name, const std::string& s) override {
-    if (name == "OutMsg") outMsg = s;
+    if (name.size() == 6 && name == "OutMsg") outMsg = s;  // the length first: cheap
   }
   void sennMiseru(Senn, int) override {}
   void sennKakusu(Senn) override {}
@@ -286,10 +306,13 @@ inline int tusinEntry(const uint8_t* data, size_t size) {
     ~Kasi() { s->~Syougi(); }
   } kasi{new (flowMem) Syougi(gamen, com.get())};
   Syougi* flow = kasi.s;
-  auto link = std::make_unique<SyougiTusin>(gamen, *flow, port);
+  const uint8_t setup = byte();
+  // Each log line costs three system calls, which took most of the time:
+  // one setup in eight keeps the log.
+  const char* log = (setup & 0x38) == 0x38 ? "tusin.txt" : "";
+  auto link = std::make_unique<SyougiTusin>(gamen, *flow, port, log);
   flow->Form_Load();
 
-  const uint8_t setup = byte();
   gamen.zidouOn = (setup & 2) != 0;
   if (setup & 1) {
     flow->kaisisennte_Click();
@@ -307,11 +330,23 @@ inline int tusinEntry(const uint8_t* data, size_t size) {
     const uint8_t op = byte();
     const uint8_t arg = op >> 3;
     switch (op & 7) {
-      case 0:  // a chunk of raw characters arrives
-      case 1: {
+      case 0: {  // a chunk of raw characters arrives
         for (int i = 0; i < arg && p < size; ++i) port.in.push_back(static_cast<char>(byte()));
         port.ev.push_back(kEvReceive);
         link->tusin.portEvents();
+        break;
+      }
+      case 1: {  // a run of legal moves, each answered: long games from short inputs
+        const uint8_t k = byte();
+        com->pick = byte();
+        for (int i = 0; i <= (arg & 7); ++i) {
+          const int tesuu = flow->game.tesuu;
+          port.in += gouhouText(*flow, k + 37u * static_cast<uint32_t>(i)) + "\n";
+          port.ev.push_back(kEvReceive);
+          link->tusin.portEvents();
+          if (gamen.timer != 0) flow->t_Timer();
+          if (flow->game.tesuu == tesuu) break;  // a refused move ends the run
+        }
         break;
       }
       case 2: {  // a legal move arrives, maybe split, maybe with noise
