@@ -145,6 +145,7 @@ void Zyouseki::yomikomu(const std::string& path) {
     const int32_t d = saki % 100;
     const bool promote = saki > 100;
     if (saki < 11 || saki > 199 || !isSquare(d) || sideOf(aru[d]) == 2) sound = false;
+    if (!sound) continue;  // d may be no cell at all
     if (moto >= 202 && moto <= 208) {
       if (promote || aru[d] != 0) sound = false;
     } else if (isSquare(moto)) {

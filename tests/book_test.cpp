@@ -538,6 +538,7 @@ TEST_F(Book, OutOfRangeRecordsAreSkipped) {
       with([](Rec& r) { r.saki = -34; }),
       with([](Rec& r) { r.moto = 208; r.saki = 155; r.arull[28] = 1; }),  // drop promoting
       with([](Rec& r) { r.moto = 208; r.saki = 57; r.arull[28] = 1; }),   // drop onto a piece
+      with([](Rec& r) { r.moto = 208; r.saki = -80; r.arull[28] = 1; }),  // drop off the board
       with([](Rec& r) { r.moto = 37; r.saki = 36; }),                     // the user's pawn
       with([](Rec& r) { r.moto = 55; r.saki = 54; }),                     // an empty square
       with([](Rec& r) { r.moto = 31; r.saki = 22; }),                     // onto its own piece
