@@ -119,9 +119,7 @@ void Syougi::youi() {
   // Navigation belongs to a finished game. Resigning while the start panel
   // showed would leave it enabled into the next game, where ">" would copy
   // an empty history entry onto the board.
-  menuItem("makimodosi", false);
-  menuItem("makimodosi2", false);
-  menuItem("saisei", false);
+  kirokuMenu(false);
   arawasu();
 }
 
@@ -385,9 +383,7 @@ void Syougi::owari() {
   game.tebannmei.clear();
   menuItem("touryou", false);
   zenntelMiseru("---");
-  menuItem("makimodosi", true);
-  menuItem("makimodosi2", true);
-  menuItem("saisei", true);
+  kirokuMenu(true);
   gamen_.sennKakusu(Senn::senn1);
   gamen_.sennKakusu(Senn::senn2);
   gamen_.sennKakusu(Senn::senn11);
@@ -397,9 +393,7 @@ void Syougi::owari() {
 void Syougi::saisenn_Click() {
   gamen_.taimaa(0);
   gamen_.kaisi(true);
-  menuItem("makimodosi", false);
-  menuItem("makimodosi2", false);
-  menuItem("saisei", false);
+  kirokuMenu(false);
 }
 
 void Syougi::miseruKyokumenn(int k) {
@@ -501,6 +495,12 @@ bool Syougi::kakikomu(const char* name, const std::string& data) {
 void Syougi::zenntelMiseru(const std::string& s) {
   zenntel = s;
   gamen_.text("zenntel", s);
+}
+
+void Syougi::kirokuMenu(bool enabled) {
+  menuItem("makimodosi", enabled);
+  menuItem("makimodosi2", enabled);
+  menuItem("saisei", enabled);
 }
 
 void Syougi::menuItem(const std::string& name, bool enabled) {

@@ -66,6 +66,8 @@ class Syougi {
   void zenntelMiseru(const std::string& s);
   void miseruKyokumenn(int k);
   void menuItem(const std::string& name, bool enabled);
+  // The three record navigation items together.
+  void kirokuMenu(bool enabled);
   int keika(double now) const;  // whole seconds since kaisitoki, plus 1
   bool kakikomu(const char* name, const std::string& data);
   bool tadasiiTe(int32_t moto, int32_t saki) const;
