@@ -131,7 +131,9 @@ HARNESS inline bool hayaiTe(const Ban& aru, const Mochi& arull, uint32_t k, Te& 
     return df == 0 || dr == 0 || df == dr || df == -dr || (std::abs(df) == 1 && std::abs(dr) == 2);
   };
   // Away from the king's lines and out of check, nothing can be uncovered.
-  auto sureSafe = [&](int32_t f) HARNESS { return ou == 0 || (!oute && f != ou && (f > 100 || !line(f))); };
+  auto sureSafe = [&](int32_t f) HARNESS {
+    return ou == 0 || (!oute && f != ou && (f > 100 || !line(f)));
+  };
   auto sureUnsafe = [&](int32_t f, int q) HARNESS { return oute && f != ou && !line(q); };
   const uint32_t n = static_cast<uint32_t>(kazu);
   Ikeru ik;
