@@ -99,15 +99,16 @@ Kyokumen kakoi() {
 }
 
 void run(benchmark::State& state, const Kyokumen& k) {
-  Kiki t1{}, t2{};
-  int32_t ou1 = 0, ou2 = 0;
-  torisirabe(k.aru, t1, t2, ou1, ou2);
+  Men m;
+  m.aru = k.aru;
+  m.arull = k.arull;
+  torisirabe(m);
   auto plies = std::make_unique<PlyTable>();
   uint64_t sirabe = 0;
   int16_t saikou = 0;
   for (auto _ : state) {
     Tume tume(*plies);
-    tume.tumeai1(k.aru, k.arull, ou1, ou2);
+    tume.tumeai1(m);
     sirabe += tume.sirabe;
     saikou = tume.saikou1;
     benchmark::DoNotOptimize(tume.moto);
@@ -128,12 +129,12 @@ void BM_TumeKakoi(benchmark::State& s) { run(s, kakoi()); }
 void BM_Tumetorisirabe(benchmark::State& state) {
   Kyokumen k;
   syokihaiti(k.aru, k.arull);
-  Kiki t1, t2;
-  int32_t ou1 = 0, ou2 = 0;
+  Men m;
+  m.aru = k.aru;
   for (auto _ : state) {
-    tumetorisirabe(k.aru, t1, t2, ou1, ou2);
-    benchmark::DoNotOptimize(t1.data());
-    benchmark::DoNotOptimize(t2.data());
+    tumetorisirabe(m);
+    benchmark::DoNotOptimize(m.toripl1.data());
+    benchmark::DoNotOptimize(m.toripl2.data());
   }
 }
 

@@ -96,12 +96,14 @@ bool unguardedPromoted(const Ban& aru, const Kiki& toripl1, const Kiki& toripl2)
 
 }  // namespace
 
-void basyosirabe(Basyo& b, const Ban& aru, const Mochi& arull, int32_t tesuu,
-                 int32_t oupl1, int32_t oupl2, const Kiki& toripl1, const Kiki& toripl2) {
+void basyosirabe(Basyo& b, const Men& m, int32_t tesuu) {
+  const Mochi& arull = m.arull;
+  const int32_t oupl1 = m.oupl1;
+  const int32_t oupl2 = m.oupl2;
   if (tesuu > 15) b.teban = 2;
   for (int k = 4; k <= 7; ++k)
     if (arull[10 + k] > 0 || arull[20 + k] > 0) b.teban = 3;
-  if (unguardedPromoted(aru, toripl1, toripl2)) b.teban = 4;
+  if (unguardedPromoted(m.aru, m.toripl1, m.toripl2)) b.teban = 4;
 
   const int16_t base = b.teban <= 2 ? 30 : (b.teban == 3 ? 20 : 10);
   for (int c = 10; c <= 109; ++c) {

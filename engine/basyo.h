@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "model/board.h"
+#include "model/men.h"
 
 namespace syougi {
 
@@ -17,7 +18,6 @@ struct Basyo {
 
 // Rebuilds cells 10..109 of both tables; changes `teban` only when a stage
 // rule applies.
-void basyosirabe(Basyo& b, const Ban& aru, const Mochi& arull, int32_t tesuu,
-                 int32_t oupl1, int32_t oupl2, const Kiki& toripl1, const Kiki& toripl2);
+void basyosirabe(Basyo& b, const Men& m, int32_t tesuu);
 
 }  // namespace syougi

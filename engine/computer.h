@@ -1,12 +1,13 @@
-// What the window's move driver asks of the computer player: choose one move
-// for side 2 in the current game (opening book, mate search, main search).
+// What the front ends (the window's move driver, the USI engine, the match
+// referee) ask of the computer player: choose one move for side 2 in a
+// position (opening book, mate search, main search).
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "model/game.h"
+#include "model/men.h"
 
 namespace syougi {
 
@@ -29,9 +30,9 @@ class Computer {
   virtual ~Computer() = default;
   // A new game: stage 1, strategy "mitei", the book's random generator seeded.
   virtual void youi(uint32_t seed) = 0;
-  // Chooses the move for side 2 in `g` (which is side 2's turn), without
-  // changing the game.
-  virtual ComKekka erabu(const Game& g) = 0;
+  // Chooses the move for side 2 in `m` (side 2 to move, attack data as
+  // torisirabe leaves it), `tesuu` being the number of that move.
+  virtual ComKekka erabu(const Men& m, int32_t tesuu) = 0;
   // Where the opening book is read from ("joseki.lis" in the working
   // directory unless set).
   virtual void setBookPath(const std::string& /*path*/) {}

@@ -223,23 +223,23 @@ void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
 
 }  // namespace
 
-void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
-                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
-                 const Basyo& basyo, Sennkei sennkei) {
+void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennkei) {
   Syurui y;
-  syuruiOf(kouhoaru, y);
-  kouhosirabe(kouhoaru, kouholl2, toripl1, toripl2, oupl1, oupl2, kouho, basyo, sennkei, y);
+  syuruiOf(m.aru, y);
+  kouhosirabe(m, kouho, basyo, sennkei, y);
 }
 
-void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
-                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouhoOut,
-                 const Basyo& basyo, Sennkei sennkei, const Syurui& syurui) {
+void kouhosirabe(const Men& m, int32_t& kouhoOut, const Basyo& basyo, Sennkei sennkei,
+                 const Syurui& syurui) {
   // A local sum: the compiler need not store through the reference, which
   // might alias the board, after every term.
   int32_t kouho = kouhoOut;
-  const Ban& B = kouhoaru;
-  const Kiki& A1 = toripl1;
-  const Kiki& A2 = toripl2;
+  const Ban& B = m.aru;
+  const Mochi& kouholl2 = m.arull;
+  const Kiki& A1 = m.toripl1;
+  const Kiki& A2 = m.toripl2;
+  const int32_t oupl1 = m.oupl1;
+  const int32_t oupl2 = m.oupl2;
   const int32_t t = basyo.teban;
 
   const int ouDan1 = rankOf(oupl1);

@@ -7,6 +7,7 @@
 #include "engine/basyo.h"
 #include "model/board.h"
 #include "model/kiki.h"
+#include "model/men.h"
 
 namespace syougi {
 
@@ -15,12 +16,9 @@ enum class Sennkei : int8_t { kSonota, kMitei, kIbimi, kYagmi, kYagji, kHunag, k
 Sennkei sennkeiOf(const std::string& name);
 
 // Adds the static score of the position to `kouho`.
-void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
-                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
-                 const Basyo& basyo, Sennkei sennkei);
+void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennkei);
 // The same with the squares of each side's pieces already known.
-void kouhosirabe(const Ban& kouhoaru, const Mochi& kouholl2, const Kiki& toripl1,
-                 const Kiki& toripl2, int32_t oupl1, int32_t oupl2, int32_t& kouho,
-                 const Basyo& basyo, Sennkei sennkei, const Syurui& syurui);
+void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennkei,
+                 const Syurui& syurui);
 
 }  // namespace syougi

@@ -98,12 +98,7 @@ Search::Search(PlyTable& t) : t_(t) {}
 
 void Search::prepare(const SearchInput& in) {
   Ply& r = t_[0];
-  r.aru = in.aru;
-  r.arull = in.arull;
-  r.toripl1 = in.toripl1;
-  r.toripl2 = in.toripl2;
-  r.oupl1 = in.oupl1;
-  r.oupl2 = in.oupl2;
+  static_cast<Men&>(r) = in;
   r.ban = 0;
   r.kmoto.fill(0);
   r.ksaki.fill(0);
@@ -358,7 +353,7 @@ void Search::kouhosirabeN() {
     if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
   }
 
-  kouhosirabe(p.aru, p.arull, p.toripl1, p.toripl2, p.oupl1, p.oupl2, ten, bs_, sk_, p.syurui);
+  kouhosirabe(p, ten, bs_, sk_, p.syurui);
 
   if constexpr (N == 1) {
     constexpr int32_t bonus[4] = {50, 40, 30, 30};

@@ -15,18 +15,13 @@
 #include "model/ply.h"
 #include "engine/snapshot.h"
 #include "model/board.h"
+#include "model/men.h"
 
 namespace syougi {
 
 // The actual position with its attack data as `torisirabe` left it, the
 // weights from `basyosirabe`, the strategy name and the book candidates.
-struct SearchInput {
-  Ban aru{};
-  Mochi arull{};
-  Kiki toripl1{};
-  Kiki toripl2{};
-  int32_t oupl1 = 0;
-  int32_t oupl2 = 0;
+struct SearchInput : Men {
   Basyo basyo;
   std::string sennkei = "mitei";
   ZyousekiKouho zyouseki;

@@ -10,7 +10,7 @@ namespace {
 // An exact book match is played without a search, so its move must be one
 // of side 2's legal moves here: a record with a wrong move would otherwise
 // put an impossible position on the board.
-bool gouhouTe(const Game& g, int32_t moto, int32_t saki) {
+bool gouhouTe(const Men& g, int32_t moto, int32_t saki) {
   Ban b;
   Mochi bl;
   hanten(g.aru, g.arull, b, bl);
@@ -34,29 +34,29 @@ void Sikou::youi(uint32_t seed) {
   sennkei_ = "mitei";
 }
 
-ComKekka Sikou::erabu(const Game& g) {
+ComKekka Sikou::erabu(const Men& m, int32_t tesuu) {
   ComKekka r;
   int32_t moto = 0;
   int32_t saki = 0;
   int16_t saikou1 = 0;
 
-  book_.zyouseki(g.aru, g.arull, rng_, bookPath_);
-  basyosirabe(basyo_, g.aru, g.arull, g.tesuu, g.oupl1, g.oupl2, g.toripl1, g.toripl2);
+  book_.zyouseki(m.aru, m.arull, rng_, bookPath_);
+  basyosirabe(basyo_, m, tesuu);
   const ZyousekiKouho& z = book_.kouho;
 
-  if (z.ten[0] >= 50 && gouhouTe(g, z.moto[0], z.saki[0])) {
+  if (z.ten[0] >= 50 && gouhouTe(m, z.moto[0], z.saki[0])) {
     moto = z.moto[0];
     saki = z.saki[0];
     sennkei_ = z.mei[0];
     r.book = true;
-  } else if (g.toripl1[g.oupl2] == 0) {
+  } else if (m.toripl1[m.oupl2] == 0) {
     tume_.moto = 0;
     tume_.saki = 0;
     tume_.sirabe = 0;
     tume_.kyokumen = 0;
     tume_.sirabeAt.fill(0);
     tume_.kyokumenAt.fill(0);
-    tume_.tumeai1(g.aru, g.arull, g.oupl1, g.oupl2);
+    tume_.tumeai1(m);
     r.kensa += static_cast<int64_t>(tume_.sirabe);
     r.nodes += static_cast<int64_t>(tume_.kyokumen);
     saikou1 = tume_.saikou1;
@@ -68,12 +68,7 @@ ComKekka Sikou::erabu(const Game& g) {
   }
 
   if (moto == 0) {
-    in_.aru = g.aru;
-    in_.arull = g.arull;
-    in_.toripl1 = g.toripl1;
-    in_.toripl2 = g.toripl2;
-    in_.oupl1 = g.oupl1;
-    in_.oupl2 = g.oupl2;
+    static_cast<Men&>(in_) = m;
     in_.basyo = basyo_;
     in_.sennkei = sennkei_;
     in_.zyouseki = z;

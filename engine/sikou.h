@@ -1,5 +1,5 @@
-// The computer player attached to the window: opening book, mate search and
-// main search in that order.
+// The computer player of every front end (window, USI engine, match referee):
+// opening book, mate search and main search in that order.
 #pragma once
 
 #include <memory>
@@ -18,7 +18,7 @@ class Sikou : public Computer {
  public:
   Sikou();
   void youi(uint32_t seed) override;
-  ComKekka erabu(const Game& g) override;
+  ComKekka erabu(const Men& m, int32_t tesuu) override;
   void setBookPath(const std::string& path) override { bookPath_ = path; }
 
   const Zyouseki& book() const { return book_; }

@@ -113,8 +113,10 @@ inline void piece(const Ban& b, Kiki& a, int s, int32_t kind, int32_t& ou) {
 
 }  // namespace
 
-void tumetorisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& oupl1,
-                    int32_t& oupl2) {
+void tumetorisirabe(Men& m) {
+  const Ban& toriaru = m.aru;
+  Kiki& toripl1 = m.toripl1;
+  Kiki& toripl2 = m.toripl2;
   // The mate test reads cells around the king that may lie off the board.
   toripl1.fill(0);
   toripl2.fill(0);
@@ -122,9 +124,9 @@ void tumetorisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& o
     const int32_t c = toriaru[s];
     const int32_t side = c / 100;
     if (side == 1) {
-      piece<1>(toriaru, toripl1, s, c - 100, oupl1);
+      piece<1>(toriaru, toripl1, s, c - 100, m.oupl1);
     } else if (side == 2) {
-      piece<2>(toriaru, toripl2, s, c - 200, oupl2);
+      piece<2>(toriaru, toripl2, s, c - 200, m.oupl2);
     }
   }
 }

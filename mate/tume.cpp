@@ -174,15 +174,10 @@ void tumenarabekae(Ply& p) {
   p.ksaki[i] = p.saki;
 }
 
-void Tume::kyokumenSet(const Ban& aru, const Mochi& arull, int32_t oupl1, int32_t oupl2) {
-  game_.aru = aru;
-  game_.arull = arull;
-  game_.oupl1 = oupl1;
-  game_.oupl2 = oupl2;
-}
+void Tume::kyokumenSet(const Men& m) { static_cast<Men&>(game_) = m; }
 
-void Tume::tumeai1(const Ban& aru, const Mochi& arull, int32_t oupl1, int32_t oupl2) {
-  kyokumenSet(aru, arull, oupl1, oupl2);
+void Tume::tumeai1(const Men& m) {
+  kyokumenSet(m);
   tumeai<1>();
   saikou1 = p_[1].saikou;
 }
@@ -583,7 +578,7 @@ void Tume::tumekouhosirabe() {
   p.ten = 0;
   if constexpr (kOute<N>) {
     p.kikenbasyo = 0;
-    tumetorisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+    tumetorisirabe(p);
     const int k = p.oupl1;
     if (A2[k] <= 0 || A1[p.oupl2] != 0) return;
 
@@ -636,7 +631,7 @@ void Tume::tumekouhosirabe() {
       tumenarabekae<N>(p);
     }
   } else {
-    tumetorisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+    tumetorisirabe(p);
     const int k = p.oupl1;
     if (A2[k] != 0) return;
     p.ten = kakoi(B, A2, k, p.saki) - motigoma(p.arull, 1);
@@ -668,7 +663,7 @@ void Tume::saigen() {
     p.aru[dest] = c;
     p.aru[m] = 0;
   }
-  tumetorisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  tumetorisirabe(p);
 }
 
 template <int N>

@@ -33,7 +33,8 @@ class Tume {
   // A forced mate leaves its first move in moto/saki and its value (27000 or
   // more) in saikou1. Otherwise moto/saki are untouched and saikou1 is 10000,
   // or 32000 when a mate in one was recognised at ply 1 (no move then).
-  void tumeai1(const Ban& aru, const Mochi& arull, int32_t oupl1, int32_t oupl2);
+  // Of m's attack data only the kings are read: the plies count their own.
+  void tumeai1(const Men& m);
 
   int32_t moto = 0;
   int32_t saki = 0;
@@ -49,7 +50,7 @@ class Tume {
   template <int N>
   void tumeseisei();
 
-  void kyokumenSet(const Ban& aru, const Mochi& arull, int32_t oupl1, int32_t oupl2);
+  void kyokumenSet(const Men& m);
 
   // Ply N entire: sets up, generates, and searches its candidates through
   // the deeper plies; the result is ply N's saikou.

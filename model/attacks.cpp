@@ -34,16 +34,18 @@ void hoSirabe(const Ban& aru, KikiHo& ho) {
   syuruiOf(aru, ho.syurui);
 }
 
-void torisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& oupl1,
-                int32_t& oupl2) {
+void torisirabe(Men& m) {
+  const Ban& toriaru = m.aru;
+  Kiki& toripl1 = m.toripl1;
+  Kiki& toripl2 = m.toripl2;
   toripl1.fill(0);
   toripl2.fill(0);
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = toriaru[s];
     if (c & 32) {
-      piece<1, true>(toriaru, toripl1, s, c - 100, oupl1);
+      piece<1, true>(toriaru, toripl1, s, c - 100, m.oupl1);
     } else if ((c & 96) == 64) {
-      piece<2, true>(toriaru, toripl2, s, c - 200, oupl2);
+      piece<2, true>(toriaru, toripl2, s, c - 200, m.oupl2);
     }
   }
 }

@@ -4,14 +4,14 @@
 
 #include "model/board.h"
 #include "model/kiki.h"
+#include "model/men.h"
 
 namespace syougi {
 
-// Counts every cell afresh (the counts may spill one step past the squares,
-// into cells 0..110). oupl1 / oupl2 keep their values when that king is not
-// on the board.
-void torisirabe(const Ban& toriaru, Kiki& toripl1, Kiki& toripl2, int32_t& oupl1,
-                int32_t& oupl2);
+// Counts every cell of m.aru afresh into toripl1 / toripl2 (the counts may
+// spill one step past the squares, into cells 0..110). oupl1 / oupl2 keep
+// their values when that king is not on the board.
+void torisirabe(Men& m);
 
 // The counts of the single steps alone (without the sliding lines) and the
 // squares of each side's pieces by group: what kikiSasu needs to bring the

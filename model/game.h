@@ -6,15 +6,16 @@
 #include <string>
 
 #include "model/board.h"
+#include "model/men.h"
 #include "model/rules.h"
 
 namespace syougi {
 
 constexpr int kRekiMax = 350;  // history holds move numbers 0..350
 
-struct Game {
-  Ban aru{};
-  Mochi arull{};
+// The attack data (toripl1 .. oupl2) is that of the actual position, left by
+// the last torisirabe.
+struct Game : Men {
   int32_t tesuu = 1;  // number of the move about to be played
 
   // Position and cumulative clocks after move k; rekiaru[k][11] == 999 marks
@@ -31,12 +32,6 @@ struct Game {
   std::string tebannmei;  // "You", "Com" or empty
   float kaisitoki = 0;    // seconds since midnight at which the turn began
   std::string sasite;     // record text of the move being made
-
-  // Attack data of the actual position, left by the last torisirabe.
-  Kiki toripl1{};
-  Kiki toripl2{};
-  int32_t oupl1 = 0;
-  int32_t oupl2 = 0;
 };
 
 }  // namespace syougi

@@ -7,22 +7,17 @@
 
 #include "model/board.h"
 #include "model/kiki.h"
+#include "model/men.h"
 
 namespace syougi {
 
 constexpr int kListMax = 40;  // plies 1..4 use 40 slots, deeper plies 21
 
-struct Ply {
+struct Ply : Men {
   int32_t ban = 0;   // index of the candidate being searched (or scanned square)
   int32_t moto = 0;  // move being generated / examined
   int32_t saki = 0;
   int16_t saikou = 0;  // best backed-up value
-  Ban aru{};
-  Mochi arull{};
-  Kiki toripl1{};
-  Kiki toripl2{};
-  int32_t oupl1 = 0;
-  int32_t oupl2 = 0;
   int32_t ten = 0;  // score of the candidate being examined
   int16_t kiken = 0;
   int32_t kikenbasyo = 0;

@@ -112,10 +112,10 @@ void sasu1(Ban& aru, Mochi& arull, int sentaku, int saki, bool naru) {
 }
 
 bool outeSide1(const Ban& aru) {
-  Kiki t1{}, t2{};
-  int32_t ou1 = 0, ou2 = 0;
-  torisirabe(aru, t1, t2, ou1, ou2);
-  return ou1 != 0 && t2[ou1] != 0;
+  Men m;
+  m.aru = aru;
+  torisirabe(m);
+  return m.oupl1 != 0 && m.toripl2[m.oupl1] != 0;
 }
 
 int gouhousyu(const Ban& aru, const Mochi& arull, Te* out, int cap) {

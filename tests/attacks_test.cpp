@@ -12,10 +12,12 @@ namespace {
 
 using test::emptyBoard;
 
-struct Maps {
-  Kiki t1{}, t2{};
-  int32_t ou1 = -1, ou2 = -1;
-  explicit Maps(const Ban& b) { torisirabe(b, t1, t2, ou1, ou2); }
+struct Maps : Men {
+  explicit Maps(const Ban& b) {
+    aru = b;
+    oupl1 = oupl2 = -1;
+    torisirabe(*this);
+  }
 };
 
 }  // namespace
@@ -48,14 +50,14 @@ TEST(StartPosition, KingsAndPawnRanks) {
   Mochi m;
   syokihaiti(b, m);
   Maps a(b);
-  EXPECT_EQ(a.ou1, 59);
-  EXPECT_EQ(a.ou2, 51);
+  EXPECT_EQ(a.oupl1, 59);
+  EXPECT_EQ(a.oupl2, 51);
   for (int f = 1; f <= 9; ++f) {
-    EXPECT_GE(a.t1[f * 10 + 6], 1);
-    EXPECT_GE(a.t2[f * 10 + 4], 1);
+    EXPECT_GE(a.toripl1[f * 10 + 6], 1);
+    EXPECT_GE(a.toripl2[f * 10 + 4], 1);
   }
   // The side-1 rook on 28 sees up to the pawn on 27 only.
-  EXPECT_EQ(a.t1[27], 1 + 0);  // rook only: the pawn on 27 is not supported by anything
+  EXPECT_EQ(a.toripl1[27], 1 + 0);  // rook only: the pawn on 27 is not supported by anything
 }
 
 TEST(Torisirabe, RookSupportsThroughGold) {
@@ -63,9 +65,9 @@ TEST(Torisirabe, RookSupportsThroughGold) {
   b[28] = 102;
   b[27] = 104;
   Maps a(b);
-  EXPECT_EQ(a.t1[27], 1);
-  EXPECT_EQ(a.t1[26], 2);  // the gold's own step plus the rook behind it
-  EXPECT_EQ(a.t1[25], 0);
+  EXPECT_EQ(a.toripl1[27], 1);
+  EXPECT_EQ(a.toripl1[26], 2);  // the gold's own step plus the rook behind it
+  EXPECT_EQ(a.toripl1[25], 0);
 }
 
 TEST(Torisirabe, OpposingKingIsTransparent) {
@@ -73,19 +75,19 @@ TEST(Torisirabe, OpposingKingIsTransparent) {
   b[55] = 102;
   b[52] = 201;
   Maps a(b);
-  EXPECT_EQ(a.t1[54], 1);
-  EXPECT_EQ(a.t1[53], 1);
-  EXPECT_EQ(a.t1[52], 1);
-  EXPECT_EQ(a.t1[51], 1);
-  EXPECT_EQ(a.ou2, 52);
+  EXPECT_EQ(a.toripl1[54], 1);
+  EXPECT_EQ(a.toripl1[53], 1);
+  EXPECT_EQ(a.toripl1[52], 1);
+  EXPECT_EQ(a.toripl1[51], 1);
+  EXPECT_EQ(a.oupl2, 52);
 }
 
 TEST(Torisirabe, OffBoardCellsAreCounted) {
   Ban b = emptyBoard();
   b[19] = 102;  // side-1 rook in the corner
   Maps a(b);
-  EXPECT_EQ(a.t1[20], 1);  // the +1 line ends on the off-board cell below
-  EXPECT_EQ(a.t1[9], 1);   // the -10 line ends on cell 9
+  EXPECT_EQ(a.toripl1[20], 1);  // the +1 line ends on the off-board cell below
+  EXPECT_EQ(a.toripl1[9], 1);   // the -10 line ends on cell 9
 }
 
 TEST(Torisirabe, SideTwoOffBoardIsNeverSupport) {
@@ -93,10 +95,10 @@ TEST(Torisirabe, SideTwoOffBoardIsNeverSupport) {
   Ban b = emptyBoard();
   b[12] = 202;
   Maps a(b);
-  EXPECT_EQ(a.t2[2], 1);
-  EXPECT_EQ(a.t2[11], 1);
-  EXPECT_EQ(a.t2[10], 1);
-  EXPECT_EQ(a.t2[9], 0);
+  EXPECT_EQ(a.toripl2[2], 1);
+  EXPECT_EQ(a.toripl2[11], 1);
+  EXPECT_EQ(a.toripl2[10], 1);
+  EXPECT_EQ(a.toripl2[9], 0);
 }
 
 namespace {
@@ -159,8 +161,8 @@ void expectBehind(int side, int32_t slider, int d, int32_t blocker, Behind behin
   const Maps without(b);
   b[55] = slider;
   const Maps with(b);
-  const Kiki& w = side == 1 ? with.t1 : with.t2;
-  const Kiki& o = side == 1 ? without.t1 : without.t2;
+  const Kiki& w = side == 1 ? with.toripl1 : with.toripl2;
+  const Kiki& o = side == 1 ? without.toripl1 : without.toripl2;
   const int one = behind == kStop ? 0 : 1, two = behind == kThrough ? 1 : 0;
   EXPECT_EQ(w[55 + d] - o[55 + d], 1) << what << ": side " << side << " " << slider << " "
                                       << blocker;
@@ -202,7 +204,7 @@ TEST(Torisirabe, RaysFromTheCornerSquare11) {
     Ban b = emptyBoard();
     b[11] = r.code;
     const Maps a(b);
-    const Kiki& t = r.code > 200 ? a.t2 : a.t1;
+    const Kiki& t = r.code > 200 ? a.toripl2 : a.toripl1;
     EXPECT_EQ(t[r.cell], r.count) << r.code << " cell " << r.cell;
   }
   // Nothing else is counted.
@@ -210,7 +212,7 @@ TEST(Torisirabe, RaysFromTheCornerSquare11) {
   b[11] = 103;
   const Maps a(b);
   int16_t total = 0;
-  for (int c = 0; c < 112; ++c) total = static_cast<int16_t>(total + a.t1[c]);
+  for (int c = 0; c < 112; ++c) total = static_cast<int16_t>(total + a.toripl1[c]);
   EXPECT_EQ(total, 11);  // 0, 2, 20 and the eight squares 22..99
 }
 
@@ -225,10 +227,11 @@ TEST(Torisirabe, KingSquaresKeptWhenAKingIsMissing) {
     b[66] = 102;
     if (c.at1) b[c.at1] = 101;
     if (c.at2) b[c.at2] = 201;
-    Kiki t1{}, t2{};
-    int32_t ou1 = 37, ou2 = 73;
-    torisirabe(b, t1, t2, ou1, ou2);
-    EXPECT_EQ(ou1, c.ou1) << c.at1 << " " << c.at2;
-    EXPECT_EQ(ou2, c.ou2) << c.at1 << " " << c.at2;
+    Men m;
+    m.aru = b;
+    m.oupl1 = 37, m.oupl2 = 73;
+    torisirabe(m);
+    EXPECT_EQ(m.oupl1, c.ou1) << c.at1 << " " << c.at2;
+    EXPECT_EQ(m.oupl2, c.ou2) << c.at1 << " " << c.at2;
   }
 }

@@ -11,12 +11,9 @@ namespace {
 
 using test::emptyBoard;
 
-struct Pos {
-  Ban aru = emptyBoard();
-  Mochi arull{};
-  Kiki t1{}, t2{};
-  int32_t ou1 = 0, ou2 = 0;
-  void maps() { torisirabe(aru, t1, t2, ou1, ou2); }
+struct Pos : Men {
+  Pos() { aru = emptyBoard(); }
+  void maps() { torisirabe(*this); }
 };
 
 Pos startPos() {
@@ -36,7 +33,7 @@ Basyo sentinelBasyo(int32_t teban) {
 }
 
 void run(Basyo& b, const Pos& p, int32_t tesuu) {
-  basyosirabe(b, p.aru, p.arull, tesuu, p.ou1, p.ou2, p.t1, p.t2);
+  basyosirabe(b, p, tesuu);
 }
 
 }  // namespace
@@ -128,7 +125,7 @@ TEST(BasyoStage, AttackedDragonIsNotStageFour) {
   p.aru[95] = 112;
   p.aru[94] = 208;  // the side-2 pawn attacks 95
   p.maps();
-  ASSERT_GT(p.t2[95], 0);
+  ASSERT_GT(p.toripl2[95], 0);
   Basyo b;
   run(b, p, 5);
   EXPECT_EQ(b.teban, 1);
@@ -156,7 +153,7 @@ TEST(BasyoStage, EachSidesPromotedPiecesCount) {
   p.aru[17] = 107;  // lance attacks 16 and 15
   p.aru[95] = 102;
   p.maps();
-  ASSERT_GT(p.t1[15], 0);
+  ASSERT_GT(p.toripl1[15], 0);
   Basyo b;
   run(b, p, 5);
   EXPECT_EQ(b.teban, 1);

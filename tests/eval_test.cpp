@@ -27,21 +27,17 @@ Basyo flatBasyo(int32_t teban) {
 
 constexpr int32_t kStart = 1000;  // the caller's own terms, kept
 
-struct Pos {
-  Ban aru = emptyBoard();
-  Mochi arull{};
-  Kiki t1{}, t2{};
-  int32_t ou1 = 0, ou2 = 0;
-
+struct Pos : Men {
   Pos(std::initializer_list<std::pair<int, int32_t>> pieces) {
+    aru = emptyBoard();
     for (auto [s, c] : pieces) aru[s] = c;
     maps();
   }
-  void maps() { torisirabe(aru, t1, t2, ou1, ou2); }
+  void maps() { torisirabe(*this); }
   // Score minus the caller's starting value.
   int32_t eval(const Basyo& b, Sennkei sk = Sennkei::kSonota) const {
     int32_t kouho = kStart;
-    kouhosirabe(aru, arull, t1, t2, ou1, ou2, kouho, b, sk);
+    kouhosirabe(*this, kouho, b, sk);
     return kouho - kStart;
   }
 };
@@ -92,9 +88,9 @@ TEST(KingRoom, AttackedRowGivesNothing) {
   // neighbours -4; rooms -10 and +10 (61..63 only); king attack on 42 (c 4),
   // 43 (c 5) and 41 (c 2), each defended by the king: -(12 + 15 + 6).
   Pos p{{99, 101}, {52, 201}, {44, 102}};
-  ASSERT_EQ(p.t1[41], 1);
-  ASSERT_EQ(p.t1[42], 1);
-  ASSERT_EQ(p.t1[43], 1);
+  ASSERT_EQ(p.toripl1[41], 1);
+  ASSERT_EQ(p.toripl1[42], 1);
+  ASSERT_EQ(p.toripl1[43], 1);
   EXPECT_EQ(p.eval(flatBasyo(1)), -300 - 4 - 10 + 10 - 33);
 }
 
@@ -181,7 +177,7 @@ TEST(PieceTerms, PromotedMinorPiecesScoreAsGolds) {
   for (const Row& r : rows) {
     Pos p{{99, 101}, {11, 201}, {55, r.koma}};
     EXPECT_EQ(p.eval(b), r.free) << r.koma;
-    (r.koma < 200 ? p.t2 : p.t1)[55] = 1;
+    (r.koma < 200 ? p.toripl2 : p.toripl1)[55] = 1;
     EXPECT_EQ(p.eval(b), r.attacked) << r.koma;
   }
 }
@@ -236,9 +232,9 @@ TEST(PieceTerms, SideTwoBishopAttackedTwice) {
   // 89, the row 108..110 is off the board. The bishop gives check, so the
   // king hangs: +30*50/250 = 6. Pawn -15 and -w1(55)/2; knight -30*120/40.
   Pos p{{99, 101}, {11, 201}, {55, 203}, {56, 108}, {67, 106}};
-  ASSERT_EQ(p.t1[55], 2);
-  ASSERT_EQ(p.t2[110], 1);
-  ASSERT_EQ(p.t2[100], 1);
+  ASSERT_EQ(p.toripl1[55], 2);
+  ASSERT_EQ(p.toripl2[110], 1);
+  ASSERT_EQ(p.toripl2[100], 1);
   EXPECT_EQ(p.eval(b), -34 + 171 + 8 + 30 + 12 + 12 + 6 - 20 + 20 - 15 - 15 - 90);
 }
 
@@ -364,8 +360,8 @@ TEST(KingAttack, EveryNeighbourWeightOfBothKings) {
   for (const Row& r : rows) {
     Pos p = bare;
     const int n = (r.king == 1 ? 57 : 53) + r.d;
-    Kiki& teki = r.king == 1 ? p.t2 : p.t1;
-    Kiki& mikata = r.king == 1 ? p.t1 : p.t2;
+    Kiki& teki = r.king == 1 ? p.toripl2 : p.toripl1;
+    Kiki& mikata = r.king == 1 ? p.toripl1 : p.toripl2;
     ASSERT_EQ(mikata[n], 1) << n;
     teki[n] = 1;
     EXPECT_EQ(p.eval(b), r.one) << r.king << " " << r.d;
@@ -383,12 +379,12 @@ TEST(KingAttack, LineThroughAnEdgeKingCountsTheCellBeyond) {
   // 30*90/40 - 10 + 20 = 77; rooms -40 + 20; 58: +(2*2*6 + 2*6),
   // 60: +(2*2*2 + 2*2).
   Pos p{{59, 101}, {11, 201}, {55, 207}};
-  ASSERT_EQ(p.t2[60], 1);
+  ASSERT_EQ(p.toripl2[60], 1);
   EXPECT_EQ(p.eval(b), 6 + 77 - 20 + 36 + 12);
   // The mirror: side 1's lance on 55 checks side 2's king on 51 and reaches
   // 50. King hangs -6; lance -(67 + 10); rooms -20 + 40; 52 and 50.
   Pos q{{99, 101}, {51, 201}, {55, 107}};
-  ASSERT_EQ(q.t1[50], 1);
+  ASSERT_EQ(q.toripl1[50], 1);
   EXPECT_EQ(q.eval(b), -6 - 77 + 20 - 36 - 12);
 }
 

@@ -691,13 +691,11 @@ TEST_F(Examine, FullListKeepsTheBestInOrderEarlierFirstAmongEquals) {
       Ban b = q.aru;
       Mochi hh = q.arull;
       sasu(b, hh, m, moto, saki);
-      Kiki a1{}, a2{};
-      int32_t o1 = 0, o2 = 0;
-      torisirabe(b, a1, a2, o1, o2);
-      const Kiki& aM = m == 2 ? a2 : a1;
-      const Kiki& aO = m == 2 ? a1 : a2;
+      const Men a = test::menOf(b, hh);
+      const Kiki& aM = m == 2 ? a.toripl2 : a.toripl1;
+      const Kiki& aO = m == 2 ? a.toripl1 : a.toripl2;
       int32_t ten = seiteki(b, hh, s->basyo());
-      if (aM[m == 2 ? o1 : o2] > 0) ten += sign * 200;
+      if (aM[m == 2 ? a.oupl1 : a.oupl2] > 0) ten += sign * 200;
       if (moto == m * 100 + HI && aO[saki] > 0) {
         EXPECT_EQ(aM[saki], 0) << saki;  // no defended rook in these positions
         ten -= sign * 300;

@@ -98,11 +98,11 @@ class ScriptComputer : public Computer {
   std::function<void()> duringErabu;
 
   void youi(uint32_t seed) override { seeds.push_back(seed); }
-  ComKekka erabu(const Game& g) override {
-    askedAt.push_back(g.tesuu);
+  ComKekka erabu(const Men&, int32_t tesuu) override {
+    askedAt.push_back(tesuu);
     if (duringErabu) duringErabu();
     if (te.empty()) {
-      ADD_FAILURE() << "no scripted move left at move " << g.tesuu;
+      ADD_FAILURE() << "no scripted move left at move " << tesuu;
       ComKekka k;
       k.saikou1 = -32000;
       return k;

@@ -39,11 +39,11 @@ class BadBook : public ScratchDir {
     std::string why;
     ASSERT_EQ(usiTeYomu(k, "7g7f", te, why), TeKekka::kOk);
     teSasu(k, te);
-    auto g = std::make_unique<Game>();
-    comGame(k, *g);
+    Men m;
+    const int32_t tesuu = comMen(k, m);
     Sikou com;
     com.youi(1);
-    const ComKekka r = com.erabu(*g);
+    const ComKekka r = com.erabu(m, tesuu);
     EXPECT_FALSE(r.book);
     EXPECT_GE(r.saikou1, -30000);
     const Te mine = comTe(r);
@@ -82,11 +82,11 @@ TEST_F(BadBook, TheShippedRecordIsABookMoveHere) {
   std::string why;
   ASSERT_EQ(usiTeYomu(k, "7g7f", te, why), TeKekka::kOk);
   teSasu(k, te);
-  auto g = std::make_unique<Game>();
-  comGame(k, *g);
+  Men m;
+  const int32_t tesuu = comMen(k, m);
   Sikou com;
   com.youi(1);
-  EXPECT_TRUE(com.erabu(*g).book);
+  EXPECT_TRUE(com.erabu(m, tesuu).book);
 }
 
 TEST_F(BadBook, MissingFileTheComputerSearches) { searchedLegalReply(); }

@@ -22,6 +22,7 @@
 #include "model/attacks.h"
 #include "model/board.h"
 #include "model/rules.h"
+#include "tests/board_helpers.h"
 
 namespace syougi {
 namespace {
@@ -243,11 +244,9 @@ int32_t bestCapture(const Ban& b, const Mochi& ll) {
     Ban after = b;
     Mochi afterll = ll;
     sasu1(after, afterll, list[k].moto, list[k].saki, list[k].naru);
-    Kiki t1{}, t2{};
-    int32_t ou1 = 0, ou2 = 0;
-    torisirabe(after, t1, t2, ou1, ou2);
     int32_t gain = handValue(b[list[k].saki]);
-    if (t2[list[k].saki] > 0) gain -= handValue(after[list[k].saki]);
+    if (test::menOf(after).toripl2[list[k].saki] > 0)
+      gain -= handValue(after[list[k].saki]);
     best = std::max(best, gain);
   }
   return best;
@@ -437,9 +436,7 @@ int32_t kingOf(const Ban& aru) {
 // pawn pushes on the middle files onto squares the computer does not attack,
 // at most two of them.
 std::vector<Te> quietReplies(const Ban& aru, const Mochi& arull) {
-  Kiki t1{}, t2{};
-  int32_t o1 = 0, o2 = 0;
-  torisirabe(aru, t1, t2, o1, o2);
+  const Men m = test::menOf(aru);
   Te list[600];
   const int n = gouhousyu(aru, arull, list, 600);
   std::vector<Te> out;
@@ -447,7 +444,7 @@ std::vector<Te> quietReplies(const Ban& aru, const Mochi& arull) {
     for (int k = 0; k < n && out.size() < 2; ++k) {
       const Te& t = list[k];
       if (t.moto < 100 && fileOf(t.moto) == file && aru[t.moto] == 108 && t.saki == t.moto - 1 &&
-          !t.naru && t2[t.saki] == 0)
+          !t.naru && m.toripl2[t.saki] == 0)
         out.push_back(t);
     }
   return out;
@@ -475,10 +472,7 @@ TEST(BookLines, TheSearchAfterEachLineKeepsTheKingWhereTheNameWantsIt) {
     int tesuu = 0;
     // Stage and weights as the game keeps them from one computer move to the next.
     const auto assess = [&](const Ban& aru, const Mochi& arull, int32_t n) {
-      Kiki t1{}, t2{};
-      int32_t o1 = 0, o2 = 0;
-      torisirabe(aru, t1, t2, o1, o2);
-      basyosirabe(bs, aru, arull, n, o1, o2, t1, t2);
+      basyosirabe(bs, test::menOf(aru, arull), n);
     };
     for (const josekigen::Item& it : line.items) {
       if (it.isName) {
@@ -522,7 +516,7 @@ TEST(BookLines, TheSearchAfterEachLineKeepsTheKingWhereTheNameWantsIt) {
       SearchInput in;
       in.aru = ea;
       in.arull = ell;
-      torisirabe(in.aru, in.toripl1, in.toripl2, in.oupl1, in.oupl2);
+      torisirabe(in);
       assess(ea, ell, tesuu + (comToMove ? 1 : 2));
       in.basyo = bs;
       in.sennkei = mei;

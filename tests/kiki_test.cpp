@@ -46,9 +46,9 @@ std::vector<Sasite> sasiteOf(int M, const Ban& aru, const Mochi& arull) {
 
 // Checks one move from (aru, arull); returns false after the first mismatch.
 bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
-  Kiki t1, t2;
-  int32_t ou1 = 0, ou2 = 0;
-  torisirabe(aru, t1, t2, ou1, ou2);
+  Men a;
+  a.aru = aru;
+  torisirabe(a);
   KikiHo ho;
   hoSirabe(aru, ho);
 
@@ -56,29 +56,31 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
   Mochi kll = arull;
   sasu(ko, kll, M, s.moto, s.saki);
 
-  Kiki f1, f2;
-  int32_t fou1 = ou1, fou2 = ou2;
-  torisirabe(ko, f1, f2, fou1, fou2);
+  Men f = a;  // kings where they were before the move
+  f.aru = ko;
+  torisirabe(f);
   Syurui fy;
   syuruiOf(ko, fy);
 
   Kiki k1, k2;
   Syurui ky;
-  int32_t kou1 = ou1, kou2 = ou2;
+  int32_t kou1 = a.oupl1, kou2 = a.oupl2;
   if (M == 1) {
     kikiSasu<1>(aru, ho, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
   } else {
     kikiSasu<2>(aru, ho, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
   }
   for (int c = 0; c < 112; ++c) {
-    EXPECT_EQ(k1[c], f1[c]) << "side 1, cell " << c << ", move " << s.moto << "-" << s.saki;
-    EXPECT_EQ(k2[c], f2[c]) << "side 2, cell " << c << ", move " << s.moto << "-" << s.saki;
-    if (k1[c] != f1[c] || k2[c] != f2[c]) return false;
+    EXPECT_EQ(k1[c], f.toripl1[c]) << "side 1, cell " << c << ", move " << s.moto << "-"
+                                   << s.saki;
+    EXPECT_EQ(k2[c], f.toripl2[c]) << "side 2, cell " << c << ", move " << s.moto << "-"
+                                   << s.saki;
+    if (k1[c] != f.toripl1[c] || k2[c] != f.toripl2[c]) return false;
   }
   EXPECT_TRUE(ky == fy) << s.moto << "-" << s.saki;
-  EXPECT_EQ(kou1, fou1);
-  EXPECT_EQ(kou2, fou2);
-  return ky == fy && kou1 == fou1 && kou2 == fou2;
+  EXPECT_EQ(kou1, f.oupl1);
+  EXPECT_EQ(kou2, f.oupl2);
+  return ky == fy && kou1 == f.oupl1 && kou2 == f.oupl2;
 }
 
 }  // namespace

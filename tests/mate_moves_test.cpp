@@ -18,7 +18,7 @@ using test::emptyBoard;
 void kyoku(Ply& p, const Ban& b, const Mochi& h) {
   p.aru = b;
   p.arull = h;
-  tumetorisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  tumetorisirabe(p);
 }
 
 bool aru(const Ply& p, int cap, int32_t moto, int32_t saki) {
@@ -39,10 +39,11 @@ struct Fixture : ::testing::Test {
   Ban b = emptyBoard();
   Mochi h{};
   void ply1() {
-    int32_t o1 = 0, o2 = 0;
-    Kiki a1, a2;
-    tumetorisirabe(b, a1, a2, o1, o2);
-    tume.kyokumenSet(b, h, o1, o2);
+    Men m;
+    m.aru = b;
+    m.arull = h;
+    tumetorisirabe(m);
+    tume.kyokumenSet(m);
     tume.tumeseisei<1>();
   }
 };
@@ -362,10 +363,11 @@ TEST_F(Answers, AnsweringPlyStopsAtTheFirstEscape) {
   b[19] = 101;
   b[91] = 201;
   h[24] = 1;
-  Kiki a1, a2;
-  int32_t o1 = 0, o2 = 0;
-  tumetorisirabe(b, a1, a2, o1, o2);
-  tume.tumeai1(b, h, o1, o2);
+  Men m;
+  m.aru = b;
+  m.arull = h;
+  tumetorisirabe(m);
+  tume.tumeai1(m);
   EXPECT_EQ(tume.saikou1, 10000);
   EXPECT_EQ(tume.moto, 0);
   // Plies entered: 1, then per drop ply 2 and ply 3 once.

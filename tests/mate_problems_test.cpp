@@ -15,6 +15,7 @@
 #include "model/attacks.h"
 #include "model/board.h"
 #include "model/rules.h"
+#include "tests/board_helpers.h"
 #include "tests/search_suite.h"
 
 using namespace syougi;
@@ -159,18 +160,16 @@ TEST(MateProblems, SuiteIsLargeAndCoversAllLengths) {
 TEST(MateProblems, SearchReturnsTheExpectedMove) {
   for (const auto& m : mondai()) {
     SCOPED_TRACE(m.name + " (line " + std::to_string(m.line) + ")");
-    Kiki t1{}, t2{};
-    int32_t ou1 = 0, ou2 = 0;
-    torisirabe(m.aru, t1, t2, ou1, ou2);
-    ASSERT_EQ(m.aru[ou1], 101);
-    ASSERT_EQ(m.aru[ou2], 201);
+    const Men p = test::menOf(m.aru, m.arull);
+    ASSERT_EQ(m.aru[p.oupl1], 101);
+    ASSERT_EQ(m.aru[p.oupl2], 201);
     // The search runs only when neither king is attacked.
-    ASSERT_EQ(t2[ou1], 0);
-    ASSERT_EQ(t1[ou2], 0);
+    ASSERT_EQ(p.toripl2[p.oupl1], 0);
+    ASSERT_EQ(p.toripl1[p.oupl2], 0);
 
     auto plies = std::make_unique<PlyTable>();
     Tume tume(*plies);
-    tume.tumeai1(m.aru, m.arull, ou1, ou2);
+    tume.tumeai1(p);
     EXPECT_EQ(tume.saikou1, m.saikou1) << "ply 1:" << ichiran((*plies)[1]);
     if (m.te) {
       EXPECT_EQ(tume.moto, m.moto) << "ply 1:" << ichiran((*plies)[1]);
@@ -203,11 +202,10 @@ const char kMateHeader[] =
     "#   SYOUGI_RECORD_GOLDEN=1 build/tests/mate_problems_test --gtest_filter=MateProblems.Golden*\n"
     "# only when the mate search is meant to change.\n";
 
-void mateRow(test::Golden& g, const std::string& key, const Ban& aru, const Mochi& arull,
-             int32_t ou1, int32_t ou2) {
+void mateRow(test::Golden& g, const std::string& key, const Men& p) {
   auto plies = std::make_unique<PlyTable>();
   Tume tume(*plies);
-  tume.tumeai1(aru, arull, ou1, ou2);
+  tume.tumeai1(p);
   std::vector<int64_t> v = {tume.moto, tume.saki, tume.saikou1,
                             static_cast<int64_t>(tume.sirabe)};
   for (int n = 1; n <= 11; ++n) v.push_back(static_cast<int64_t>(tume.sirabeAt[n]));
@@ -224,19 +222,12 @@ TEST(MateProblems, GoldenCounts) {
   for (int n = 1; n <= 11; ++n) now.cols.push_back("sirabe" + std::to_string(n));
   now.cols.push_back("kyokumen");
   for (int n = 1; n <= 11; ++n) now.cols.push_back("kyokumen" + std::to_string(n));
-  for (const auto& m : mondai()) {
-    Kiki t1{}, t2{};
-    int32_t ou1 = 0, ou2 = 0;
-    torisirabe(m.aru, t1, t2, ou1, ou2);
-    mateRow(now, m.name, m.aru, m.arull, ou1, ou2);
-  }
+  for (const auto& m : mondai()) mateRow(now, m.name, test::menOf(m.aru, m.arull));
   const auto ks = test::yomuSuite();
   for (size_t i = 0; i < ks.size(); ++i) {
-    Kiki t1{}, t2{};
-    int32_t ou1 = 0, ou2 = 0;
-    torisirabe(ks[i].aru, t1, t2, ou1, ou2);
-    if (t1[ou2] != 0) continue;
-    mateRow(now, "suite" + std::to_string(i), ks[i].aru, ks[i].arull, ou1, ou2);
+    const Men p = test::menOf(ks[i].aru, ks[i].arull);
+    if (p.toripl1[p.oupl2] != 0) continue;
+    mateRow(now, "suite" + std::to_string(i), p);
   }
 
   const std::string path = std::string(SYOUGI_SOURCE_DIR) + "/tests/data/mate_golden.txt";

@@ -13,6 +13,7 @@
 #include "model/attacks.h"
 #include "model/board.h"
 #include "model/rules.h"
+#include "tests/board_helpers.h"
 
 using namespace syougi;
 
@@ -60,13 +61,11 @@ TEST(MateRandom, ReturnedMovesAreLegalChecks) {
     for (int te = 0; te < 160; ++te) {
       // Side 1 moves, then side 2 is to move in (aru, arull).
       if (!sasu(aru, arull, rng)) break;
-      Kiki t1{}, t2{};
-      int32_t ou1 = 0, ou2 = 0;
-      torisirabe(aru, t1, t2, ou1, ou2);
-      if (aru[ou2] != 201 || aru[ou1] != 101) break;
-      if (t1[ou2] == 0) {
+      const Men p = test::menOf(aru, arull);
+      if (aru[p.oupl2] != 201 || aru[p.oupl1] != 101) break;
+      if (p.toripl1[p.oupl2] == 0) {
         Tume tume(*plies);
-        tume.tumeai1(aru, arull, ou1, ou2);
+        tume.tumeai1(p);
         ++searched;
         const int16_t v = tume.saikou1;
         EXPECT_TRUE(v == 10000 || v == 32000 || v == 31000 || v == 30000 || v == 29000 ||
@@ -90,13 +89,13 @@ TEST(MateRandom, ReturnedMovesAreLegalChecks) {
             // No answer survived ply 2: every legal reply must be a drop on
             // a square no side-1 piece defends.
             ++noAnswer;
-            Kiki a1, a2;
-            int32_t k1 = 0, k2 = 0;
-            tumetorisirabe(b, a1, a2, k1, k2);
+            Men a;
+            a.aru = b;
+            tumetorisirabe(a);
             static Te replies[700];
             const int n = std::min(gouhousyu(b, arull, replies, 700), 700);
             for (int i = 0; i < n; ++i) {
-              EXPECT_TRUE(replies[i].moto > 100 && a1[replies[i].saki] == 0)
+              EXPECT_TRUE(replies[i].moto > 100 && a.toripl1[replies[i].saki] == 0)
                   << "reply " << replies[i].moto << "-" << replies[i].saki;
             }
           }

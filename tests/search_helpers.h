@@ -15,7 +15,7 @@ inline SearchInput nyuuryoku(const Ban& aru, const Mochi& arull, int teban = 1) 
   SearchInput in;
   in.aru = aru;
   in.arull = arull;
-  torisirabe(in.aru, in.toripl1, in.toripl2, in.oupl1, in.oupl2);
+  torisirabe(in);
   in.basyo.basyo1.fill(30);
   in.basyo.basyo2.fill(30);
   in.basyo.teban = teban;
@@ -25,11 +25,8 @@ inline SearchInput nyuuryoku(const Ban& aru, const Mochi& arull, int teban = 1) 
 
 // The static score the examination adds for a board.
 inline int32_t seiteki(const Ban& b, const Mochi& h, const Basyo& bs) {
-  Kiki a1{}, a2{};
-  int32_t o1 = 0, o2 = 0;
-  torisirabe(b, a1, a2, o1, o2);
   int32_t k = 0;
-  kouhosirabe(b, h, a1, a2, o1, o2, k, bs, Sennkei::kMitei);
+  kouhosirabe(menOf(b, h), k, bs, Sennkei::kMitei);
   return k;
 }
 
@@ -62,7 +59,7 @@ inline void tesuji(PlyTable& t, int j, int32_t moto, int32_t saki, int16_t saiko
   p.aru = t[j - 1].aru;
   p.arull = t[j - 1].arull;
   sasu(p.aru, p.arull, j % 2 == 1 ? 2 : 1, moto, saki);
-  torisirabe(p.aru, p.toripl1, p.toripl2, p.oupl1, p.oupl2);
+  torisirabe(p);
   hoSirabe(p.aru, p.ho);
   p.kmoto.fill(0);
   p.ksaki.fill(0);

@@ -48,9 +48,9 @@ inline void junbi(SearchInput& in, const Kyokumen& k) {
   in.aru = k.aru;
   in.arull = k.arull;
   in.sennkei = k.sennkei;
-  torisirabe(in.aru, in.toripl1, in.toripl2, in.oupl1, in.oupl2);
+  torisirabe(in);
   in.basyo.teban = k.teban;
-  basyosirabe(in.basyo, in.aru, in.arull, k.tesuu, in.oupl1, in.oupl2, in.toripl1, in.toripl2);
+  basyosirabe(in.basyo, in, k.tesuu);
 }
 
 // A golden record: named columns of figures, one row per position (keyed by

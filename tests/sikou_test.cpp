@@ -31,16 +31,6 @@ class SikouTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // Game at move `tesuu` with the attack data computed, side 2 to move.
-  static Game gameOf(const Ban& b, const Mochi& m, int tesuu) {
-    Game g;
-    g.aru = b;
-    g.arull = m;
-    g.tesuu = tesuu;
-    torisirabe(g.aru, g.toripl1, g.toripl2, g.oupl1, g.oupl2);
-    return g;
-  }
-
   static std::string record(int moto, int saki, const std::string& mei, const Ban& b,
                             const Mochi& m) {
     std::string s = std::to_string(moto) + "," + std::to_string(saki) + ",\"" + mei + "\"";
@@ -80,7 +70,7 @@ TEST_F(SikouTest, ExactBookMatchIsPlayedWithoutSearch) {
   Mochi m;
   syokihaiti(b, m);
   writeBook(record(33, 34, "yagmi", b, m));
-  const ComKekka r = sikou_.erabu(gameOf(b, m, 1));
+  const ComKekka r = sikou_.erabu(test::menOf(b, m), 1);
   EXPECT_TRUE(r.book);
   EXPECT_FALSE(r.searched);
   EXPECT_EQ(r.moto, 33);
@@ -97,7 +87,7 @@ TEST_F(SikouTest, InexactBookMatchLeavesTheChoiceToTheSearch) {
   Ban differs = b;
   differs[55] = 108;  // one cell differs: 50 - 2 = 48, not an exact match
   writeBook(record(33, 34, "yagmi", differs, m));
-  const ComKekka r = sikou_.erabu(gameOf(b, m, 1));
+  const ComKekka r = sikou_.erabu(test::menOf(b, m), 1);
   EXPECT_FALSE(r.book);
   EXPECT_TRUE(r.searched);
   EXPECT_GT(r.kensa, 0);
@@ -114,7 +104,7 @@ TEST_F(SikouTest, SearchedMoveEqualToABookSlotTakesItsName) {
   Ban other = b;
   other[98] = 108;
   writeBook(record(51, 41, "yagmi", other, m) + record(52, 55, "hunag", differs, m));
-  const ComKekka r = sikou_.erabu(gameOf(b, m, 20));
+  const ComKekka r = sikou_.erabu(test::menOf(b, m), 20);
   ASSERT_TRUE(r.searched);
   ASSERT_EQ(r.moto, 52);
   ASSERT_EQ(r.saki, 55);
@@ -133,9 +123,9 @@ TEST_F(SikouTest, KingInCheckSkipsTheMateSearch) {
   b[11] = 202;
   m[24] = 2;
   writeBook("");
-  const Game g = gameOf(b, m, 30);
+  const Men g = test::menOf(b, m);
   ASSERT_NE(g.toripl1[g.oupl2], 0);
-  const ComKekka r = sikou_.erabu(g);
+  const ComKekka r = sikou_.erabu(g, 30);
   EXPECT_TRUE(r.searched);
   EXPECT_FALSE(r.tume);
 
@@ -143,14 +133,9 @@ TEST_F(SikouTest, KingInCheckSkipsTheMateSearch) {
   PlyTable plies{};
   Search s(plies);
   SearchInput in;
-  in.aru = g.aru;
-  in.arull = g.arull;
-  in.toripl1 = g.toripl1;
-  in.toripl2 = g.toripl2;
-  in.oupl1 = g.oupl1;
-  in.oupl2 = g.oupl2;
+  static_cast<Men&>(in) = g;
   Basyo bs;
-  basyosirabe(bs, g.aru, g.arull, g.tesuu, g.oupl1, g.oupl2, g.toripl1, g.toripl2);
+  basyosirabe(bs, g, 30);
   in.basyo = bs;
   in.sennkei = "mitei";
   s.ai1(in);
@@ -173,7 +158,7 @@ TEST_F(SikouTest, MateInOneSeenByTheMateTestIsPlayedByTheMainSearch) {
   b[36] = 213;
   m[24] = 1;
   writeBook("");
-  const ComKekka r = sikou_.erabu(gameOf(b, m, 40));
+  const ComKekka r = sikou_.erabu(test::menOf(b, m), 40);
   EXPECT_FALSE(r.tume);
   EXPECT_TRUE(r.searched);
   EXPECT_EQ(r.moto, 204);
@@ -195,7 +180,7 @@ TEST_F(SikouTest, ForcedMateByChecksComesFromTheMateSearch) {
   b[28] = 107;
   m[22] = 1;
   writeBook("");
-  const ComKekka r = sikou_.erabu(gameOf(b, m, 40));
+  const ComKekka r = sikou_.erabu(test::menOf(b, m), 40);
   EXPECT_TRUE(r.tume);
   EXPECT_FALSE(r.searched);
   EXPECT_EQ(r.moto, 202);
@@ -208,7 +193,7 @@ TEST_F(SikouTest, NewGameResetsStrategyAndStage) {
   Mochi m;
   syokihaiti(b, m);
   writeBook(record(33, 34, "yagmi", b, m));
-  sikou_.erabu(gameOf(b, m, 1));
+  sikou_.erabu(test::menOf(b, m), 1);
   EXPECT_EQ(sikou_.sennkei(), "yagmi");
   sikou_.youi(1);
   EXPECT_EQ(sikou_.sennkei(), "mitei");
@@ -235,7 +220,7 @@ TEST_F(SikouTest, SearchedMoveTakesTheNameOfWhicheverSlotHoldsIt) {
     differs[99] = 108;
     writeBook(text + record(52, 55, "hunag", differs, m));
     sikou_.youi(12345);
-    const ComKekka r = sikou_.erabu(gameOf(b, m, 20));
+    const ComKekka r = sikou_.erabu(test::menOf(b, m), 20);
     ASSERT_EQ(sikou_.book().kouho.mei[n], "hunag");
     ASSERT_TRUE(r.searched);
     ASSERT_EQ(r.moto, 52);
@@ -254,7 +239,7 @@ TEST_F(SikouTest, AnExactMatchDrawnAt50IsPlayed) {
   bool seen = false;
   for (uint32_t seed = 1; seed < 2000 && !seen; ++seed) {
     sikou_.youi(seed);
-    const ComKekka r = sikou_.erabu(gameOf(b, m, 1));
+    const ComKekka r = sikou_.erabu(test::menOf(b, m), 1);
     if (sikou_.book().kouho.ten[0] != 50) continue;
     seen = true;
     EXPECT_TRUE(r.book);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "engine/sikou.h"
-#include "model/game.h"
 
 namespace syougi {
 namespace {
@@ -19,16 +18,18 @@ class FakeCom : public Computer {
  public:
   void youi(uint32_t seed) override { seeds.push_back(seed); }
   void setBookPath(const std::string& path) override { book = path; }
-  ComKekka erabu(const Game& g) override {
+  ComKekka erabu(const Men& m, int32_t n) override {
     ++calls;
-    last = std::make_unique<Game>(g);
+    last = std::make_unique<Men>(m);
+    tesuu = n;
     return next;
   }
   ComKekka next;
   std::vector<uint32_t> seeds;
   std::string book;
   int calls = 0;
-  std::unique_ptr<Game> last;
+  std::unique_ptr<Men> last;
+  int32_t tesuu = 0;
 };
 
 struct Usi {
@@ -158,11 +159,11 @@ TEST(UsiGo, EngineAsWhiteSeesTheBoardAsItIsAndMovesBack) {
   const std::string out = u.send("position startpos moves 7g7f\ngo btime 0 wtime 0 byoyomi 1000\n");
   EXPECT_EQ(lastLine(out), "bestmove 3c3d");
   ASSERT_TRUE(u.com->last);
-  const Game& g = *u.com->last;
+  const Men& g = *u.com->last;
   EXPECT_EQ(g.aru[77], 0);
   EXPECT_EQ(g.aru[76], 108);
   EXPECT_EQ(g.aru[51], 201);
-  EXPECT_EQ(g.tesuu, 2);
+  EXPECT_EQ(u.com->tesuu, 2);
   EXPECT_EQ(g.oupl1, 59);
   EXPECT_EQ(g.oupl2, 51);
   EXPECT_EQ(g.toripl1[76], 0);  // no black piece covers its pawn's square
@@ -176,12 +177,12 @@ TEST(UsiGo, EngineAsBlackSeesTheBoardTurnedAround) {
   u.com->next = kekka(22, 188);
   const std::string out = u.send("position startpos moves 7g7f 3c3d\ngo\n");
   EXPECT_EQ(lastLine(out), "bestmove 8h2b+");
-  const Game& g = *u.com->last;
+  const Men& g = *u.com->last;
   EXPECT_EQ(g.aru[34], 208);  // black's pawn on 7f
   EXPECT_EQ(g.aru[76], 108);  // white's pawn on 3d
   EXPECT_EQ(g.aru[22], 203);
   EXPECT_EQ(g.aru[88], 103);
-  EXPECT_EQ(g.tesuu, 3);
+  EXPECT_EQ(u.com->tesuu, 3);
   EXPECT_EQ(g.oupl2, 51);
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "model/attacks.h"
-#include "model/game.h"
 
 namespace syougi {
 
@@ -368,21 +367,16 @@ void teSasu(Kyokumen& k, const Te& te) {
   k.tesuu += 1;
 }
 
-void comGame(const Kyokumen& k, Game& g) {
+int32_t comMen(const Kyokumen& k, Men& m) {
   // The mover is side 2: white already is, black is turned around.
   if (k.gote) {
-    g.aru = k.aru;
-    g.arull = k.arull;
+    m.aru = k.aru;
+    m.arull = k.arull;
   } else {
-    hanten(k.aru, k.arull, g.aru, g.arull);
+    hanten(k.aru, k.arull, m.aru, m.arull);
   }
-  // The history ends at move 350; later moves keep the last slot.
-  g.tesuu = k.tesuu < 1 ? 1 : k.tesuu > kRekiMax ? kRekiMax : k.tesuu;
-  for (int i = 0; i < 100; ++i) g.rekiaru[g.tesuu - 1][i] = g.aru[i];
-  for (int i = 0; i < 29; ++i) g.rekiarull[g.tesuu - 1][i] = g.arull[i];
-  g.zyoutai = 0;
-  g.tebannmei = "Com";
-  torisirabe(g.aru, g.toripl1, g.toripl2, g.oupl1, g.oupl2);
+  torisirabe(m);
+  return k.tesuu;
 }
 
 Te comTe(const ComKekka& r) {
@@ -542,9 +536,9 @@ void UsiEngine::go(const std::string& rest, std::ostream& out) {
     out << "bestmove resign\n";
     return;
   }
-  auto g = std::make_unique<Game>();
-  comGame(ima_, *g);
-  const ComKekka r = com_->erabu(*g);
+  Men m;
+  const int32_t tesuu = comMen(ima_, m);
+  const ComKekka r = com_->erabu(m, tesuu);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - t0)
                       .count();

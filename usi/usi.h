@@ -79,9 +79,9 @@ class UsiEngine {
   std::string bookFile_ = "joseki.lis";
 };
 
-// The game the computer sees when it is to move in `k`: the mover as side 2 at
-// the top, attack data computed, the move number of the position.
-void comGame(const Kyokumen& k, Game& g);
+// The position the computer sees when it is to move in `k`: the mover as side 2
+// at the top, attack data computed. Returns the move number of the position.
+int32_t comMen(const Kyokumen& k, Men& m);
 // The computer's move (in its side-2 view) as a move in the mover's own view.
 Te comTe(const ComKekka& r);
 

@@ -89,7 +89,7 @@ void Syougi::kaisigote_Click() {
   gamen_.kaisi(false);
   game.zyoutai = 0;
   game.ikeru.fill(0);
-  torisirabe(game.aru, game.toripl1, game.toripl2, game.oupl1, game.oupl2);
+  torisirabe(game);
   gamen_.taimaa(50);
 }
 
@@ -242,7 +242,7 @@ void Syougi::e_MouseDown(int i) {
   zenntelMiseru(std::to_string(i) + kanjiOf(g.aru[i]));
   g.sasite = recordNameOf(g.aru[i]);
 
-  torisirabe(g.aru, g.toripl1, g.toripl2, g.oupl1, g.oupl2);
+  torisirabe(g);
   if (g.toripl2[g.oupl1] != 0) {
     for (int c = 0; c < 100; ++c) g.aru[c] = g.rekiaru[g.tesuu - 1][c];
     for (int c = 0; c < 29; ++c) g.arull[c] = g.rekiarull[g.tesuu - 1][c];
@@ -307,7 +307,7 @@ void Syougi::Com() {
     owari();
     return;
   }
-  const ComKekka k = computer_->erabu(g);
+  const ComKekka k = computer_->erabu(g, g.tesuu);
   int32_t moto = k.moto;
   int32_t saki = k.saki;
   sennkei = k.sennkei;

@@ -168,12 +168,12 @@ class HayaiComputer : public Computer {
   uint32_t pick = 0;
   bool resign = false;
   void youi(uint32_t) override {}
-  HARNESS ComKekka erabu(const Game& g) override {
+  HARNESS ComKekka erabu(const Men& m, int32_t) override {
     ComKekka k;
     k.sennkei = "mitei";
     Ban b;
     Mochi bl;
-    hanten(g.aru, g.arull, b, bl);
+    hanten(m.aru, m.arull, b, bl);
     Te t;
     if (resign || !hayaiTe(b, bl, pick++, t)) {
       k.saikou1 = -32000;
@@ -471,7 +471,7 @@ class KasiComputer : public Computer {
  public:
   explicit KasiComputer(Computer& c) : c_(c) {}
   void youi(uint32_t seed) override { c_.youi(seed); }
-  ComKekka erabu(const Game& g) override { return c_.erabu(g); }
+  ComKekka erabu(const Men& m, int32_t tesuu) override { return c_.erabu(m, tesuu); }
   void setBookPath(const std::string& path) override { c_.setBookPath(path); }
 
  private:

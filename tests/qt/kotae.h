@@ -10,7 +10,7 @@ class Kotae : public Computer {
  public:
   int calls = 0;
   void youi(uint32_t) override {}
-  ComKekka erabu(const Game&) override {
+  ComKekka erabu(const Men&, int32_t) override {
     ComKekka k;
     k.moto = calls == 0 ? 33 : 43;
     k.saki = calls == 0 ? 34 : 44;
