@@ -2,7 +2,9 @@
 // mate; reports time per search and candidate moves examined per second.
 #include <benchmark/benchmark.h>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "model/ply.h"
 #include "mate/attacks.h"
@@ -19,11 +21,15 @@ struct Kyokumen {
   Mochi arull{};
 };
 
-Kyokumen kara() {
+// An otherwise empty board: pieces as {square, code}, hands as {cell, count}.
+Kyokumen kara(std::initializer_list<std::pair<int, int32_t>> koma,
+              std::initializer_list<std::pair<int, int32_t>> mochi) {
   Kyokumen k;
   k.aru.fill(SOTO);
   for (int s = 11; s <= 99; ++s)
     if (isSquare(s)) k.aru[s] = 0;
+  for (const auto& [s, c] : koma) k.aru[s] = c;
+  for (const auto& [h, n] : mochi) k.arull[h] = n;
   return k;
 }
 
@@ -41,61 +47,24 @@ Kyokumen hirate() {
 
 // Gold sacrifice, two knights: mate at ply 5 found after failing lines.
 Kyokumen sute() {
-  Kyokumen k = kara();
-  k.aru[19] = 101;
-  k.aru[18] = 108;
-  k.aru[28] = 106;
-  k.aru[48] = 204;
-  k.aru[91] = 201;
-  k.arull[24] = 1;
-  k.arull[26] = 2;
-  return k;
+  return kara({{19, 101}, {18, 108}, {28, 106}, {48, 204}, {91, 201}}, {{24, 1}, {26, 2}});
 }
 
 // Golds driving the king along rank 9 under its own pawns: mate at ply 11.
 Kyokumen hasigo() {
-  Kyokumen k = kara();
-  k.aru[79] = 101;
+  Kyokumen k = kara({{79, 101}, {98, 215}, {99, 218}, {11, 207}, {51, 201}}, {{24, 4}, {25, 1}});
   for (int f = 2; f <= 8; ++f) k.aru[f * 10 + 8] = 108;
-  k.aru[98] = 215;
-  k.aru[99] = 218;
-  k.aru[11] = 207;
-  k.aru[51] = 201;
-  k.arull[24] = 4;
-  k.arull[25] = 1;
   return k;
 }
 
 // An open king against rook, bishop and gold in hand: no mate, wide tree.
-Kyokumen hiroba() {
-  Kyokumen k = kara();
-  k.aru[55] = 101;
-  k.aru[11] = 201;
-  k.arull[22] = 1;
-  k.arull[23] = 1;
-  k.arull[24] = 1;
-  return k;
-}
+Kyokumen hiroba() { return kara({{55, 101}, {11, 201}}, {{22, 1}, {23, 1}, {24, 1}}); }
 
 // A castle-like corner with defenders and a user hand: checks and blocks.
 Kyokumen kakoi() {
-  Kyokumen k = kara();
-  k.aru[28] = 101;
-  k.aru[39] = 104;
-  k.aru[38] = 104;
-  k.aru[27] = 108;
-  k.aru[17] = 108;
-  k.aru[37] = 108;
-  k.aru[19] = 107;
-  k.aru[29] = 106;
-  k.aru[24] = 208;
-  k.aru[51] = 201;
-  k.aru[82] = 202;
-  k.arull[22] = 1;
-  k.arull[24] = 1;
-  k.arull[25] = 1;
-  k.arull[18] = 2;
-  return k;
+  return kara({{28, 101}, {39, 104}, {38, 104}, {27, 108}, {17, 108}, {37, 108}, {19, 107},
+               {29, 106}, {24, 208}, {51, 201}, {82, 202}},
+              {{22, 1}, {24, 1}, {25, 1}, {18, 2}});
 }
 
 void run(benchmark::State& state, const Kyokumen& k) {

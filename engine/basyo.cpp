@@ -85,6 +85,26 @@ void layFiles(Table& t, int32_t ou, const int8_t (&list)[9]) {
   }
 }
 
+// One side's table from the stage: `own` its king, `enemy` the other one,
+// `dir` its forward as for lay.
+void layKings(Table& t, int32_t own, int32_t enemy, int dir, int32_t teban) {
+  if (teban >= 2) {
+    lay(t, own, dir, kOwn2);
+    lay(t, enemy, dir, kEnemy2);
+  }
+  if (teban >= 3) {
+    lay(t, own, dir, kOwn3);
+    layFiles(t, own, kOwn3File);
+    lay(t, enemy, dir, kEnemy3);
+    layFiles(t, enemy, kEnemy3File);
+  }
+  if (teban >= 4) {
+    lay(t, enemy, dir, kEnemy3);
+    layFiles(t, enemy, kEnemy3File);
+    layFiles(t, own, kOwn3File);
+  }
+}
+
 bool unguardedPromoted(const Ban& aru, const Kiki& toripl1, const Kiki& toripl2) {
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = aru[s];
@@ -119,30 +139,8 @@ void basyosirabe(Basyo& b, const Men& m, int32_t tesuu) {
     b.basyo2[f * 10] = static_cast<int16_t>(base + kTyuuouFile[f - 1]);
   }
 
-  if (b.teban >= 2) {
-    lay(b.basyo1, oupl1, 1, kOwn2);
-    lay(b.basyo1, oupl2, 1, kEnemy2);
-    lay(b.basyo2, oupl2, -1, kOwn2);
-    lay(b.basyo2, oupl1, -1, kEnemy2);
-  }
-  if (b.teban >= 3) {
-    lay(b.basyo1, oupl1, 1, kOwn3);
-    layFiles(b.basyo1, oupl1, kOwn3File);
-    lay(b.basyo1, oupl2, 1, kEnemy3);
-    layFiles(b.basyo1, oupl2, kEnemy3File);
-    lay(b.basyo2, oupl2, -1, kOwn3);
-    layFiles(b.basyo2, oupl2, kOwn3File);
-    lay(b.basyo2, oupl1, -1, kEnemy3);
-    layFiles(b.basyo2, oupl1, kEnemy3File);
-  }
-  if (b.teban >= 4) {
-    lay(b.basyo1, oupl2, 1, kEnemy3);
-    layFiles(b.basyo1, oupl2, kEnemy3File);
-    layFiles(b.basyo1, oupl1, kOwn3File);
-    lay(b.basyo2, oupl1, -1, kEnemy3);
-    layFiles(b.basyo2, oupl1, kEnemy3File);
-    layFiles(b.basyo2, oupl2, kOwn3File);
-  }
+  layKings(b.basyo1, oupl1, oupl2, 1, b.teban);
+  layKings(b.basyo2, oupl2, oupl1, -1, b.teban);
 }
 
 }  // namespace syougi

@@ -3,8 +3,8 @@
 // received message is entered into the game.
 //
 // Wiring into the window:
-// - the window implements TusinHost and owns one Port (TermiosPort for port 1)
-//   and one Tusin;
+// - the window's link code (SyougiTusin) implements TusinHost and holds the
+//   Tusin; the window owns the Port (TermiosPort for port 1);
 // - the panel buttons call Command1_Click, Command2_Click(0/1), Command3_Click
 //   and Command4_Click; the computer's automatic send puts its text into
 //   OutMsg and calls Command1_Click;

@@ -236,9 +236,9 @@ inline void syuruiOf(const Ban& aru, Syurui& y) {
   }
 }
 
-// What a position's attack counts split into: the single-step counts, the
-// sliding pieces and each side's piece squares. A child's counts follow from
-// its parent's by the one move made.
+// What a position's attack counts split into: the single-step counts and
+// each side's piece squares, which also say where the sliding pieces stand.
+// A child's counts follow from its parent's by the one move made.
 struct KikiHo {
   Kiki hopl1{};
   Kiki hopl2{};

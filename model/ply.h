@@ -14,7 +14,7 @@ namespace syougi {
 constexpr int kListMax = 40;  // plies 1..4 use 40 slots, deeper plies 21
 
 struct Ply : Men {
-  int32_t ban = 0;   // index of the candidate being searched (or scanned square)
+  int32_t ban = 0;   // index of the candidate being searched
   int32_t moto = 0;  // move being generated / examined
   int32_t saki = 0;
   int16_t saikou = 0;  // best backed-up value

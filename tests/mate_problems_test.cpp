@@ -186,9 +186,9 @@ TEST(MateProblems, SearchReturnsTheExpectedMove) {
 // composed problem and per suite position from play (run as the driver runs
 // it, only when side 2's king is not attacked) the move, saikou1 and the
 // examined candidates and plies entered, in total and per ply. The figures
-// come from the program itself when it was recorded: they notice a change to
-// any per-ply rule even when the answer stays, not a wrong reading of the
-// rules (the hand-worked answers above do that). SYOUGI_RECORD_GOLDEN=1
+// come from the program itself when it was recorded: they guard against a
+// change to any per-ply rule even when the answer stays, not against a wrong
+// rule (the hand-worked answers above do that). SYOUGI_RECORD_GOLDEN=1
 // rewrites the file instead of comparing.
 namespace {
 
@@ -198,7 +198,7 @@ const char kMateHeader[] =
     "# attacked): the move and saikou1, then the counts of Tume after tumeai1:\n"
     "# sirabe (examined candidates) in total and per ply 1..11, kyokumen (plies\n"
     "# entered) in total and per ply. The program's own output, not worked out\n"
-    "# by hand: it notices change, not a wrong reading. Re-record with\n"
+    "# by hand: it guards against change, not against a wrong rule. Re-record with\n"
     "#   SYOUGI_RECORD_GOLDEN=1 build/tests/mate_problems_test --gtest_filter=MateProblems.Golden*\n"
     "# only when the mate search is meant to change.\n";
 

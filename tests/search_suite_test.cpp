@@ -52,8 +52,8 @@ TEST(SearchSuite, HasEnoughPositions) { EXPECT_GE(suite().size(), 30u); }
 // the move and value the search chose and how much it searched. The figures
 // come from the program itself when it was recorded, not from hand: they
 // guard against change (any per-ply width, limit, filter or cut-off shows in
-// the counts even when the move stays), not against a wrong reading of the
-// rules, which the hand-worked tests guard. SYOUGI_RECORD_GOLDEN=1 rewrites
+// the counts even when the move stays), not against a wrong rule, which the
+// hand-worked tests guard. SYOUGI_RECORD_GOLDEN=1 rewrites
 // the file instead of comparing; re-record only when the search is meant to
 // change.
 const char kSearchHeader[] =
@@ -62,7 +62,7 @@ const char kSearchHeader[] =
     "# (examined candidates) in total and per ply, nodes (ply procedures entered)\n"
     "# in total and per ply, candidates searched per ply, snapshot hits and\n"
     "# stores per ply. The program's own output, not worked out by hand: it\n"
-    "# notices change, not a wrong reading. Re-record with\n"
+    "# guards against change, not against a wrong rule. Re-record with\n"
     "#   SYOUGI_RECORD_GOLDEN=1 build/tests/search_suite_test --gtest_filter=SearchSuite.Golden*\n"
     "# only when the search is meant to change.\n";
 

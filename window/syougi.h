@@ -33,7 +33,8 @@ class Syougi {
   void makimodosi_Click();
   void saisei_Click();
 
-  // Procedures shared with the link code.
+  // Steps of the flow: game setup, redrawing the board, hands and labels,
+  // game end, the computer's move. Tests redraw a position they set up.
   void youi();
   void arawasu();
   void owari();

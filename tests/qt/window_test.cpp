@@ -115,7 +115,7 @@ TEST_F(WindowTest, LoadHidesTheLinkSendAndStopButtons) {
   EXPECT_EQ(w->windowTitle(), QString::fromUtf8("ヌバタ"));
 }
 
-TEST_F(WindowTest, MenuBarOrderCaptionsAndDesignStates) {
+TEST_F(WindowTest, MenuBarOrderCaptionsAndStatesBeforeAGame) {
   const QList<QAction*> top = w->menuBar()->actions();
   ASSERT_EQ(top.size(), 7);
   const char* caps[] = {"ファイル(&f)", "再戦(&s)", "投了(&t)", "２手戻す(&m)", "<<", "<", ">"};
@@ -135,7 +135,7 @@ TEST_F(WindowTest, MenuBarOrderCaptionsAndDesignStates) {
   EXPECT_TRUE(find<QAction>("touryou")->isEnabled());
 }
 
-TEST_F(WindowTest, SquaresSitAtTheirDesignPositions) {
+TEST_F(WindowTest, SquaresSitWhereTheLayoutInTwipsPutsThem) {
   auto* dai = find<QWidget>("dai");
   EXPECT_EQ(dai->geometry(), QRect(112, 16, 465, 465));
   // File 9 is the left column, rank 1 the top row; 720 twips = 48 px.

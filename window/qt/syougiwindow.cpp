@@ -20,7 +20,7 @@ namespace syougi {
 
 namespace {
 
-// Design positions are in twips; 15 twips make a pixel.
+// The layout is in twips; 15 twips make a pixel.
 constexpr int tw(int twips) { return twips / 15; }
 
 const QString kTitle = QStringLiteral("ヌバタ");
@@ -206,9 +206,17 @@ void SyougiWindow::tukuru() {
   men->hide();
   texts_["men"] = men;
 
-  auto osu = [this](int i) { flow_.e_MouseDown(i); };
+  tukuruBan(naka);
+  tukuruMoti(naka);
+  tukuruHyouzi(naka);
+  tukuruTusin(naka, base);
+  tukuruKaisi(naka);
+  tukuruMenu();
+  adjustSize();
+}
 
-  // Board.
+void SyougiWindow::tukuruBan(QWidget* naka) {
+  auto osu = [this](int i) { flow_.e_MouseDown(i); };
   auto* dai = new Dai(naka);
   dai->setObjectName("dai");
   dai->setGeometry(tw(1680), tw(240), tw(6975), tw(6975));
@@ -240,8 +248,11 @@ void SyougiWindow::tukuru() {
     }
   senn1_ = waku(dai, "senn1", Qt::blue);
   senn2_ = waku(dai, "senn2", Qt::red);
+}
 
-  // Hands: the user's right of the board, the computer's left of it.
+// The user's hand right of the board, the computer's left of it.
+void SyougiWindow::tukuruMoti(QWidget* naka) {
+  auto osu = [this](int i) { flow_.e_MouseDown(i); };
   for (int side = 1; side <= 2; ++side) {
     auto* f = new QGroupBox(side == 1 ? "You" : "Com", naka);
     f->setObjectName(side == 1 ? "f1" : "f2");
@@ -267,7 +278,9 @@ void SyougiWindow::tukuru() {
     texts_[tn] = tl;
     if (side == 1) senn11_ = waku(f, "senn11", Qt::blue);
   }
+}
 
+void SyougiWindow::tukuruHyouzi(QWidget* naka) {
   // Status panel.
   auto* hyouzi = new QFrame(naka);
   hyouzi->setObjectName("hyouzi");
@@ -300,8 +313,10 @@ void SyougiWindow::tukuru() {
   }
   texts_["sennkeil"] = ranberu(kou, "sennkeil", "", QRect(0, tw(3360), tw(1455), tw(255)));
   texts_["hannl"] = ranberu(kou, "hannl", "", QRect(0, tw(3600), tw(1455), tw(255)));
+}
 
-  // Link panel; its behaviour belongs to the link code.
+// The link panel; what its controls do is the link's.
+void SyougiWindow::tukuruTusin(QWidget* naka, const QFont& base) {
   auto* tusinf = new QGroupBox(QStringLiteral("通信機能"), naka);
   tusinf->setObjectName("tusinf");
   tusinf->setGeometry(tw(11640), tw(240), tw(2535), tw(6735));
@@ -352,8 +367,10 @@ void SyougiWindow::tukuru() {
   controls_["Command2_1"] = Command2[1];
   controls_["Command3"] = Command3;
   controls_["Command4"] = Command4;
+}
 
-  // Start panel over the playing area.
+// The start panel, over the playing area.
+void SyougiWindow::tukuruKaisi(QWidget* naka) {
   auto* k = new Kaisi(naka);
   k->setObjectName("kaisi");
   k->setGeometry(tw(120), tw(120), tw(11415), tw(7215));
@@ -373,8 +390,10 @@ void SyougiWindow::tukuru() {
   go->setAccessibleName(QStringLiteral("後手で対局"));
   connect(go, &QPushButton::clicked, this, [this] { flow_.kaisigote_Click(); });
   k->raise();
+}
 
-  // Menu bar, in its design order and states.
+// The menu bar: its items in order, each enabled or not as before a game.
+void SyougiWindow::tukuruMenu() {
   QMenuBar* mb = menuBar();
   QMenu* huxairu = mb->addMenu(QStringLiteral("ファイル(&f)"));
   huxairu->setObjectName("huxairu");
@@ -394,8 +413,6 @@ void SyougiWindow::tukuru() {
   item(mb->addAction(QStringLiteral("<<")), "makimodosi2", false, [this] { flow_.makimodosi2_Click(); });
   item(mb->addAction(QStringLiteral("<")), "makimodosi", false, [this] { flow_.makimodosi_Click(); });
   item(mb->addAction(QStringLiteral(">")), "saisei", false, [this] { flow_.saisei_Click(); });
-
-  adjustSize();
 }
 
 void SyougiWindow::e(int index, int32_t code) {

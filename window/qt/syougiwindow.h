@@ -1,5 +1,5 @@
-// The main window "ヌバタ": widgets at their design positions, the piece
-// pictures, the menu bar, the timer and the message boxes; the game flow
+// The main window "ヌバタ": widgets where the layout in twips puts them, the
+// piece pictures, the menu bar, the timer and the message boxes; the game flow
 // behind it runs through the Gamen interface.
 #pragma once
 
@@ -44,7 +44,8 @@ class SyougiWindow : public QMainWindow, public Gamen {
   // Time of day in seconds; tests may replace it.
   std::function<double()> tokei;
 
-  // Link panel, for the link code to wire up.
+  // Link panel: the window connects its buttons to the link; tests reach
+  // the controls here.
   QCheckBox* zidouBox = nullptr;
   QLineEdit* InMsg = nullptr;
   QLineEdit* OutMsg = nullptr;
@@ -76,7 +77,14 @@ class SyougiWindow : public QMainWindow, public Gamen {
   void closeEvent(QCloseEvent* ev) override;
 
  private:
+  // Builds the window, in steps over its central widget `naka`.
   void tukuru();
+  void tukuruBan(QWidget* naka);     // the board, its squares and markers
+  void tukuruMoti(QWidget* naka);    // both hands and the clocks
+  void tukuruHyouzi(QWidget* naka);  // turn, move number, candidates
+  void tukuruTusin(QWidget* naka, const QFont& base);  // the link panel
+  void tukuruKaisi(QWidget* naka);   // the start panel and its buttons
+  void tukuruMenu();
   QFrame* senn(Senn w);
   void kansi(int fd);
   void portEvents();
