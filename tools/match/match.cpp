@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "model/kiroku.h"
+
 namespace syougi::match {
 
 namespace {
@@ -71,7 +73,7 @@ Owari Taikyoku::sasu(const std::string& usi, int64_t ms) {
   keys_.push_back(key());
   oute_.push_back(outeKa(ima_));
 
-  if (gouhou(ima_, nullptr, 0) == 0) {
+  if (gouhouKazu(ima_) == 0) {
     kimaru(Owari::kTsumi, ima_.gote ? 1 : -1);
     return owari_;
   }
