@@ -160,7 +160,7 @@ int gouhousyu(const Ban& aru, const Mochi& arull, Te* out, int cap) {
 int gouhousyu(const Ban& aru, const Mochi& arull, TeList& list) {
   const int n = gouhousyu(aru, arull, list.te.data(), kTeMax);
   list.kazu = n < kTeMax ? n : kTeMax;
-  return n;
+  return list.kazu;
 }
 
 }  // namespace syougi

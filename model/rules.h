@@ -57,7 +57,7 @@ struct TeList {
 // All legal side-1 moves (promotion and non-promotion counted as two where
 // both are allowed). Returns the count; writes at most `cap` moves.
 int gouhousyu(const Ban& aru, const Mochi& arull, Te* out, int cap);
-// The same into a list; returns the count.
+// The same into a list; returns the count listed.
 int gouhousyu(const Ban& aru, const Mochi& arull, TeList& list);
 
 }  // namespace syougi

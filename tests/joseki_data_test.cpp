@@ -125,8 +125,8 @@ bool oneUserMoveFromStart(const BookRec& r, std::string& which) {
   Ban start;
   Mochi startll;
   syokihaiti(start, startll);
-  Te list[600];
-  const int n = gouhousyu(start, startll, list, 600);
+  TeList list;
+  const int n = gouhousyu(start, startll, list);
   for (int k = 0; k < n; ++k) {
     Ban b = start;
     Mochi bll = startll;
@@ -231,8 +231,8 @@ int32_t handValue(int32_t code) { return komaten[100 + (code % 100) % 10]; }
 // The user's best single capture on `b` (user to move), taken back at once
 // when the square is guarded.
 int32_t bestCapture(const Ban& b, const Mochi& ll) {
-  Te list[600];
-  const int n = gouhousyu(b, ll, list, 600);
+  TeList list;
+  const int n = gouhousyu(b, ll, list);
   int32_t best = 0;
   for (int k = 0; k < n && k < 600; ++k) {
     if (sideOf(b[list[k].saki]) != 2) continue;
@@ -278,8 +278,8 @@ TEST_F(BookFile, NoUserReplyWinsMaterialWhateverTheComputerAnswers) {
     b[saki] = r.moto > 100 ? r.moto : b[r.moto] + (r.saki > 100 ? 10 : 0);
     if (r.moto < 100) b[r.moto] = 0;
     if (r.moto > 100) ll[r.moto - 180] -= 1;
-    Te replies[600];
-    const int n = gouhousyu(b, ll, replies, 600);
+    TeList replies;
+    const int n = gouhousyu(b, ll, replies);
     for (int k = 0; k < n && k < 600; ++k) {
       Ban b2 = b;
       Mochi ll2 = ll;
@@ -288,8 +288,8 @@ TEST_F(BookFile, NoUserReplyWinsMaterialWhateverTheComputerAnswers) {
       Ban v;
       Mochi vll;
       hanten(b2, ll2, v, vll);
-      Te answers[600];
-      const int m = gouhousyu(v, vll, answers, 600);
+      TeList answers;
+      const int m = gouhousyu(v, vll, answers);
       int32_t worst = 1 << 20;  // no answer at all: mated
       for (int j = 0; j < m && j < 600 && worst > 0; ++j) {
         Ban v2 = v;
@@ -436,8 +436,8 @@ std::vector<Te> quietReplies(const Ban& aru, const Mochi& arull) {
   Kiki t1{}, t2{};
   int32_t o1 = 0, o2 = 0;
   torisirabe(aru, t1, t2, o1, o2);
-  Te list[600];
-  const int n = gouhousyu(aru, arull, list, 600);
+  TeList list;
+  const int n = gouhousyu(aru, arull, list);
   std::vector<Te> out;
   for (int file : {5, 4, 6, 3, 7})
     for (int k = 0; k < n && out.size() < 2; ++k) {
