@@ -219,10 +219,8 @@ void Syougi::e_MouseDown(int i) {
       // moving piece nor its promotion (inside the zone) is a wrong move. A
       // forced promotion stands whatever the name.
       KirokuTe uketa;
-      const int32_t k = kirokuTeWakeru(std::string_view(*m).substr(0, m->size() - 1), uketa) ==
-                                KirokuKekka::kOk
-                            ? uketa.kind
-                            : 0;
+      const std::string_view text(m->data(), m->size() - 1);  // without the LF
+      const int32_t k = kirokuTeWakeru(text, uketa) == KirokuKekka::kOk ? uketa.kind : 0;
       const bool nariNa = k != 0 && nari != Nari::kNone && k == kindOf(c) + 10;
       if (k == 0 || (k != kindOf(c) && !nariNa)) {
         gamen_.sennKakusu(Senn::senn1);
