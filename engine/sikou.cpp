@@ -1,7 +1,6 @@
 #include "engine/sikou.h"
 
-#include "model/board.h"
-#include "model/rules.h"
+#include "model/kyokumen.h"
 
 namespace syougi {
 
@@ -11,17 +10,13 @@ namespace {
 // of side 2's legal moves here: a record with a wrong move would otherwise
 // put an impossible position on the board.
 bool gouhouTe(const Men& g, int32_t moto, int32_t saki) {
-  Ban b;
-  Mochi bl;
-  hanten(g.aru, g.arull, b, bl);
-  Te list[600];
-  const int n = gouhousyu(b, bl, list, 600);
-  const int32_t m = moto > 100 ? moto - 100 : 110 - moto;
-  const int32_t d = 110 - saki % 100;
-  const bool naru = saki > 100;
-  for (int i = 0; i < n; ++i)
-    if (list[i].moto == m && list[i].saki == d && list[i].naru == naru) return true;
-  return false;
+  Kyokumen k;
+  k.aru = g.aru;
+  k.arull = g.arull;
+  k.gote = true;
+  TeList list;
+  gouhou(k, list);
+  return list.fukumu(Te{moto > 100 ? moto - 100 : 110 - moto, 110 - saki % 100, saki > 100});
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/kiroku.h"
+
 namespace syougi {
 
 namespace {
@@ -41,43 +43,13 @@ const char* errorText(int code) {
   }
 }
 
-bool digit19(char c) { return c >= '1' && c <= '9'; }
-
-// The user's hand code for a piece that can be dropped, else 0.
-int32_t dropCode(std::string_view name) {
-  constexpr const char* names[] = {"HI", "KA", "KI", "GI", "KE", "KY", "FU"};
-  for (int i = 0; i < 7; ++i)
-    if (name == names[i]) return 102 + i;
-  return 0;
-}
-
-bool recordName(std::string_view name) {
-  constexpr const char* names[] = {"FU", "KY", "KE", "GI", "KI", "KA", "HI",
-                                   "OU", "TO", "NY", "NK", "NG", "UM", "RY"};
-  for (const char* n : names)
-    if (name == n) return true;
-  return false;
-}
-
 }  // namespace
 
 bool yomuSasite(std::string_view text, UkeSasite& out) {
-  if (text.size() != 7) return false;
-  if (text[0] != '+' && text[0] != '-') return false;
-  if (!digit19(text[3]) || !digit19(text[4])) return false;
-  const int32_t saki = (text[3] - '0') * 10 + (text[4] - '0');
-  const std::string_view name = text.substr(5, 2);
-  int32_t sentaku = 0;
-  if (text[1] == '0' && text[2] == '0') {
-    sentaku = dropCode(name);
-    if (sentaku == 0) return false;
-  } else {
-    if (!digit19(text[1]) || !digit19(text[2]) || !recordName(name)) return false;
-    sentaku = (text[1] - '0') * 10 + (text[2] - '0');
-    if (sentaku == saki) return false;
-  }
-  out.sentaku = sentaku;
-  out.saki = saki;
+  KirokuTe t;
+  if (kirokuTeWakeru(text, t) != KirokuKekka::kOk || t.moto == t.saki) return false;
+  out.sentaku = t.moto == 0 ? 100 + t.kind : t.moto;
+  out.saki = t.saki;
   return true;
 }
 

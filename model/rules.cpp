@@ -157,4 +157,10 @@ int gouhousyu(const Ban& aru, const Mochi& arull, Te* out, int cap) {
   return n;
 }
 
+int gouhousyu(const Ban& aru, const Mochi& arull, TeList& list) {
+  const int n = gouhousyu(aru, arull, list.te.data(), kTeMax);
+  list.kazu = n < kTeMax ? n : kTeMax;
+  return list.kazu;
+}
+
 }  // namespace syougi

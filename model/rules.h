@@ -34,10 +34,30 @@ struct Te {
   int32_t moto;  // square, or hand code 102..108
   int32_t saki;  // destination square
   bool naru;
+  bool operator==(const Te&) const = default;
+};
+
+constexpr int kTeMax = 600;  // more legal moves than any position has
+
+// A list of moves, as many as any position can have.
+struct TeList {
+  std::array<Te, kTeMax> te;
+  int kazu = 0;
+
+  const Te* begin() const { return te.data(); }
+  const Te* end() const { return te.data() + kazu; }
+  const Te& operator[](int i) const { return te[i]; }
+  bool fukumu(const Te& t) const {
+    for (const Te& x : *this)
+      if (x == t) return true;
+    return false;
+  }
 };
 
 // All legal side-1 moves (promotion and non-promotion counted as two where
 // both are allowed). Returns the count; writes at most `cap` moves.
 int gouhousyu(const Ban& aru, const Mochi& arull, Te* out, int cap);
+// The same into a list; returns the count listed.
+int gouhousyu(const Ban& aru, const Mochi& arull, TeList& list);
 
 }  // namespace syougi

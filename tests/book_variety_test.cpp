@@ -52,8 +52,8 @@ class BookVariety : public ScratchDir {
         continue;
       }
       if (s.game.zyoutai != 1) break;
-      Te list[600];
-      const int n = gouhousyu(s.game.aru, s.game.arull, list, 600);
+      TeList list;
+      const int n = gouhousyu(s.game.aru, s.game.arull, list);
       if (n == 0) break;
       Te pick = list[0];
       for (int i = 0; i < 10; ++i) {

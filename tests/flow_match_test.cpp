@@ -57,8 +57,8 @@ bool legal(const Seen& before, const Seen& after) {
   Ban b;
   Mochi m;
   hanten(before.aru, before.arull, b, m);
-  static Te te[1000];
-  const int n = gouhousyu(b, m, te, 1000);
+  static TeList te;
+  const int n = gouhousyu(b, m, te);
   for (int i = 0; i < n && i < 1000; ++i) {
     Ban bb = b;
     Mochi mm = m;
@@ -85,8 +85,8 @@ class FlowMatch : public ScratchDir {
 
   // The user plays a legal move chosen by the ply number.
   void userMove(int ply) {
-    Te te[1000];
-    const int n = gouhousyu(s->game.aru, s->game.arull, te, 1000);
+    TeList te;
+    const int n = gouhousyu(s->game.aru, s->game.arull, te);
     ASSERT_GT(n, 0);
     const Te& t = te[(ply * 7) % std::min(n, 1000)];
     gamen.answers = {t.naru};
@@ -211,8 +211,8 @@ TEST_F(FlowMatch, WholeGamesAgainstARandomUserReplayFromTheRecord) {
       } else if (!userTurn) {
         over = !computerMove();
       } else {
-        Te te[1000];
-        const int n = std::min(gouhousyu(s->game.aru, s->game.arull, te, 1000), 1000);
+        TeList te;
+        const int n = gouhousyu(s->game.aru, s->game.arull, te);
         if (n == 0) {
           s->touryou_Click();
           over = true;

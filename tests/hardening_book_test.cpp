@@ -47,13 +47,9 @@ class BadBook : public ScratchDir {
     EXPECT_FALSE(r.book);
     EXPECT_GE(r.saikou1, -30000);
     const Te mine = comTe(r);
-    Te list[kTeMax];
-    const int n = gouhou(k, list, kTeMax);
-    bool found = false;
-    for (int i = 0; i < n; ++i)
-      found = found || (list[i].moto == mine.moto && list[i].saki == mine.saki &&
-                        list[i].naru == mine.naru);
-    EXPECT_TRUE(found) << r.moto << " " << r.saki;
+    TeList list;
+    gouhou(k, list);
+    EXPECT_TRUE(list.fukumu(mine)) << r.moto << " " << r.saki;
   }
 };
 

@@ -62,8 +62,8 @@ class Determinism : public ScratchDir {
       if (gamen.timer == 0) break;
       s.t_Timer();
       if (s.game.zyoutai != 1 || n + 1 == replies) break;
-      Te list[600];
-      const int count = gouhousyu(s.game.aru, s.game.arull, list, 600);
+      TeList list;
+      const int count = gouhousyu(s.game.aru, s.game.arull, list);
       if (count == 0) break;
       const Te& t = list[(s.game.tesuu * 7) % count];
       gamen.answers = {t.naru};

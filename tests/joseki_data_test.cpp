@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,6 +20,8 @@
 #include "engine/search.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "model/kiroku.h"
+#include "model/kyokumen.h"
 #include "model/rules.h"
 #include "tests/board_helpers.h"
 
@@ -107,22 +108,17 @@ bool validCode(int32_t c) {
   return (k >= 1 && k <= 8) || k == 12 || k == 13 || (k >= 15 && k <= 18);
 }
 
-// Whether side 2 may play (moto, saki) here: turned around it is a side-1 move.
+// Whether side 2 may play (moto, saki) here, as the side to move.
 bool legalForSide2(const BookRec& r) {
-  Ban v;
-  Mochi vll;
-  hanten(r.aru, r.arull, v, vll);
   const int32_t from = r.moto > 100 ? r.moto - 100 : 110 - r.moto;
   const int32_t to = 110 - r.saki % 100;
   const bool naru = r.saki > 100;
   if (r.moto > 100 && (r.moto < 202 || r.moto > 208)) return false;
   if (r.moto < 100 && !isSquare(r.moto)) return false;
   if (!isSquare(r.saki % 100) || (r.saki > 100 && r.moto > 100)) return false;
-  Te list[600];
-  const int n = gouhousyu(v, vll, list, 600);
-  for (int k = 0; k < n && k < 600; ++k)
-    if (list[k].moto == from && list[k].saki == to && list[k].naru == naru) return true;
-  return false;
+  TeList list;
+  gouhou(Kyokumen{r.aru, r.arull, true}, list);
+  return list.fukumu(Te{from, to, naru});
 }
 
 // The start position with one side-1 move played, if it is that.
@@ -130,8 +126,8 @@ bool oneUserMoveFromStart(const BookRec& r, std::string& which) {
   Ban start;
   Mochi startll;
   syokihaiti(start, startll);
-  Te list[600];
-  const int n = gouhousyu(start, startll, list, 600);
+  TeList list;
+  const int n = gouhousyu(start, startll, list);
   for (int k = 0; k < n; ++k) {
     Ban b = start;
     Mochi bll = startll;
@@ -236,8 +232,8 @@ int32_t handValue(int32_t code) { return komaten[100 + (code % 100) % 10]; }
 // The user's best single capture on `b` (user to move), taken back at once
 // when the square is guarded.
 int32_t bestCapture(const Ban& b, const Mochi& ll) {
-  Te list[600];
-  const int n = gouhousyu(b, ll, list, 600);
+  TeList list;
+  const int n = gouhousyu(b, ll, list);
   int32_t best = 0;
   for (int k = 0; k < n && k < 600; ++k) {
     if (sideOf(b[list[k].saki]) != 2) continue;
@@ -281,8 +277,8 @@ TEST_F(BookFile, NoUserReplyWinsMaterialWhateverTheComputerAnswers) {
     b[saki] = r.moto > 100 ? r.moto : b[r.moto] + (r.saki > 100 ? 10 : 0);
     if (r.moto < 100) b[r.moto] = 0;
     if (r.moto > 100) ll[r.moto - 180] -= 1;
-    Te replies[600];
-    const int n = gouhousyu(b, ll, replies, 600);
+    TeList replies;
+    const int n = gouhousyu(b, ll, replies);
     for (int k = 0; k < n && k < 600; ++k) {
       Ban b2 = b;
       Mochi ll2 = ll;
@@ -291,8 +287,8 @@ TEST_F(BookFile, NoUserReplyWinsMaterialWhateverTheComputerAnswers) {
       Ban v;
       Mochi vll;
       hanten(b2, ll2, v, vll);
-      Te answers[600];
-      const int m = gouhousyu(v, vll, answers, 600);
+      TeList answers;
+      const int m = gouhousyu(v, vll, answers);
       int32_t worst = 1 << 20;  // no answer at all: mated
       for (int j = 0; j < m && j < 600 && worst > 0; ++j) {
         Ban v2 = v;
@@ -437,8 +433,8 @@ int32_t kingOf(const Ban& aru) {
 // at most two of them.
 std::vector<Te> quietReplies(const Ban& aru, const Mochi& arull) {
   const Men m = test::menOf(aru);
-  Te list[600];
-  const int n = gouhousyu(aru, arull, list, 600);
+  TeList list;
+  const int n = gouhousyu(aru, arull, list);
   std::vector<Te> out;
   for (int file : {5, 4, 6, 3, 7})
     for (int k = 0; k < n && out.size() < 2; ++k) {
@@ -462,9 +458,10 @@ TEST(BookLines, TheSearchAfterEachLineKeepsTheKingWhereTheNameWantsIt) {
   auto search = std::make_unique<Search>(*table);
   int searched = 0;
   for (const josekigen::Line& line : lines) {
-    Ban b;
-    Mochi bll;
-    syokihaiti(b, bll);
+    Kyokumen k;
+    hirate(k);
+    const Ban& b = k.aru;
+    const Mochi& bll = k.arull;
     Basyo bs;
     std::string mei;
     std::set<int32_t> left;  // squares the computer's king stood on and left
@@ -488,7 +485,7 @@ TEST(BookLines, TheSearchAfterEachLineKeepsTheKingWhereTheNameWantsIt) {
       }
       Te te{};
       std::string why;
-      ASSERT_TRUE(josekigen::play(b, bll, tesuu, it.text, te, why)) << it.text << ": " << why;
+      ASSERT_TRUE(josekigen::play(k, it.text, te, why)) << it.text << ": " << why;
       comView(b, bll, line.comSente, aru, arull);
       if (kingOf(aru) != king) left.insert(king);
       king = kingOf(aru);
@@ -667,15 +664,15 @@ TEST(JosekiGen, RefusesMateByAPawnDrop) {
   bll[18] = 1;
   Te te{};
   std::string why;
-  Ban tried = b;
-  Mochi triedll = bll;
-  EXPECT_FALSE(josekigen::play(tried, triedll, 1, "+0012FU", te, why));
+  Kyokumen tried{b, bll};
+  EXPECT_FALSE(josekigen::play(tried, "+0012FU", te, why));
   EXPECT_EQ(why, "pawn drop mate");
   // Without the knight the king takes the pawn: a plain check.
   b[24] = 0;
-  EXPECT_TRUE(josekigen::play(b, bll, 1, "+0012FU", te, why)) << why;
-  EXPECT_EQ(b[12], 108);
-  EXPECT_EQ(bll[18], 0);
+  Kyokumen k{b, bll};
+  EXPECT_TRUE(josekigen::play(k, "+0012FU", te, why)) << why;
+  EXPECT_EQ(k.aru[12], 108);
+  EXPECT_EQ(k.arull[18], 0);
 }
 
 TEST(JosekiGen, PawnMustPromoteOnTheLastRank) {
@@ -690,59 +687,34 @@ TEST(JosekiGen, PawnMustPromoteOnTheLastRank) {
   EXPECT_NE(bad.error.find("must promote"), std::string::npos) << bad.error;
 }
 
-// The record text of side-1 move `t` in the mover's view, played as move
-// `first` ? odd : even on the record-oriented board, which it then updates.
-std::string playText(Ban& b, Mochi& bll, bool first, const Te& t) {
-  Ban v;
-  Mochi vll;
-  if (first) {
-    v = b;
-    vll = bll;
-  } else {
-    hanten(b, bll, v, vll);
-  }
-  const int32_t code = t.moto > 100 ? t.moto : v[t.moto] + (t.naru ? 10 : 0);
-  const int from = t.moto > 100 ? 0 : (first ? t.moto : 110 - t.moto);
-  const int to = first ? t.saki : 110 - t.saki;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%c%02d%02d%s", first ? '+' : '-', from, to, recordNameOf(code));
-  sasu1(v, vll, t.moto, t.saki, t.naru);
-  if (first) {
-    b = v;
-    bll = vll;
-  } else {
-    hanten(v, vll, b, bll);
-  }
-  return buf;
+// The record text of move `t` of the side to move (in its own view), which is
+// then played.
+std::string playText(Kyokumen& k, const Te& t) {
+  const std::string text = csaTeKaku(k, t);
+  teSasu(k, t);
+  return text;
 }
 
 // Lines "computer's first move, any reply, then `third` computer moves".
 std::string everyReply(int third) {
   std::string src;
-  Ban start;
-  Mochi startll;
-  syokihaiti(start, startll);
-  Te m1[600];
-  const int n1 = gouhousyu(start, startll, m1, 600);
-  for (int i = 0; i < n1; ++i) {
-    Ban b1 = start;
-    Mochi b1ll = startll;
-    const std::string t1 = playText(b1, b1ll, true, m1[i]);
-    Ban v;
-    Mochi vll;
-    hanten(b1, b1ll, v, vll);
-    Te m2[600];
-    const int n2 = gouhousyu(v, vll, m2, 600);
-    for (int j = 0; j < n2; ++j) {
-      Ban b2 = b1;
-      Mochi b2ll = b1ll;
-      const std::string t2 = playText(b2, b2ll, false, m2[j]);
-      Te m3[600];
-      gouhousyu(b2, b2ll, m3, 600);
+  Kyokumen start;
+  hirate(start);
+  TeList m1;
+  gouhou(start, m1);
+  for (const Te& t : m1) {
+    Kyokumen k1 = start;
+    const std::string t1 = playText(k1, t);
+    TeList m2;
+    gouhou(k1, m2);
+    for (const Te& u : m2) {
+      Kyokumen k2 = k1;
+      const std::string t2 = playText(k2, u);
+      TeList m3;
+      gouhou(k2, m3);
       for (int k = 0; k < third; ++k) {
-        Ban b3 = b2;
-        Mochi b3ll = b2ll;
-        src += "sente [a] " + t1 + " " + t2 + " " + playText(b3, b3ll, true, m3[k]) + "\n";
+        Kyokumen k3 = k2;
+        src += "sente [a] " + t1 + " " + t2 + " " + playText(k3, m3[k]) + "\n";
       }
     }
   }

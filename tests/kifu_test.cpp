@@ -208,8 +208,8 @@ TEST_F(KifuFlow, RealGamesReplayInTheReferee) {
         w.t_Timer();
         continue;
       }
-      Te te[1000];
-      const int n = std::min(gouhousyu(w.game.aru, w.game.arull, te, 1000), 1000);
+      TeList te;
+      const int n = gouhousyu(w.game.aru, w.game.arull, te);
       if (n == 0) break;
       rnd = rnd * 1664525u + 1013904223u;
       const Te& t = te[(rnd >> 8) % n];

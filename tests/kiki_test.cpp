@@ -29,8 +29,8 @@ std::vector<Sasite> sasiteOf(int M, const Ban& aru, const Mochi& arull) {
   Ban b = aru;
   Mochi m = arull;
   if (M == 2) hanten(aru, arull, b, m);
-  static Te te[1024];
-  const int n = std::min(gouhousyu(b, m, te, 1024), 1024);
+  static TeList te;
+  const int n = gouhousyu(b, m, te);
   std::vector<Sasite> out;
   for (int i = 0; i < n; ++i) {
     int32_t moto = te[i].moto;

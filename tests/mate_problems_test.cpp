@@ -123,8 +123,8 @@ void outeDearu(const Ban& aru, const Mochi& arull, int32_t moto, int32_t saki) {
   const bool naru = saki > 100;
   const int dest = naru ? saki - 100 : saki;
   const int hmoto = moto > 100 ? moto - 100 : 110 - moto;
-  Te te[600];
-  const int n = gouhousyu(h, hll, te, 600);
+  TeList te;
+  const int n = gouhousyu(h, hll, te);
   bool found = false;
   for (int i = 0; i < n && i < 600; ++i)
     if (te[i].moto == hmoto && te[i].saki == 110 - dest && te[i].naru == naru) found = true;

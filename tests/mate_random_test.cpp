@@ -22,8 +22,8 @@ namespace {
 // Plays one random legal move of side 1 on (aru, arull); captures are
 // preferred so that hands fill up. False when there is no legal move.
 bool sasu(Ban& aru, Mochi& arull, std::mt19937& rng) {
-  static Te te[700];
-  const int n = std::min(gouhousyu(aru, arull, te, 700), 700);
+  static TeList te;
+  const int n = gouhousyu(aru, arull, te);
   if (n == 0) return false;
   int pick = static_cast<int>(rng() % n);
   for (int tries = 0; tries < 4; ++tries) {
@@ -41,8 +41,8 @@ bool gouhou2(const Ban& aru, const Mochi& arull, int32_t moto, int32_t saki) {
   const bool naru = saki > 100;
   const int dest = naru ? saki - 100 : saki;
   const int hmoto = moto > 100 ? moto - 100 : 110 - moto;
-  static Te te[700];
-  const int n = std::min(gouhousyu(h, hll, te, 700), 700);
+  static TeList te;
+  const int n = gouhousyu(h, hll, te);
   for (int i = 0; i < n; ++i)
     if (te[i].moto == hmoto && te[i].saki == 110 - dest && te[i].naru == naru) return true;
   return false;
@@ -92,8 +92,8 @@ TEST(MateRandom, ReturnedMovesAreLegalChecks) {
             Men a;
             a.aru = b;
             tumetorisirabe(a);
-            static Te replies[700];
-            const int n = std::min(gouhousyu(b, arull, replies, 700), 700);
+            static TeList replies;
+            const int n = gouhousyu(b, arull, replies);
             for (int i = 0; i < n; ++i) {
               EXPECT_TRUE(replies[i].moto > 100 && a.toripl1[replies[i].saki] == 0)
                   << "reply " << replies[i].moto << "-" << replies[i].saki;

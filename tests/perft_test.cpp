@@ -11,8 +11,8 @@ using namespace syougi;
 namespace {
 
 long perft(const Ban& b, const Mochi& m, int depth) {
-  Te moves[600];
-  const int n = gouhousyu(b, m, moves, 600);
+  TeList moves;
+  const int n = gouhousyu(b, m, moves);
   if (depth == 1) return n;
   long total = 0;
   for (int i = 0; i < n; ++i) {

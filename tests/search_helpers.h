@@ -7,6 +7,7 @@
 #include "engine/search.h"
 #include "model/attacks.h"
 #include "model/board.h"
+#include "model/kyokumen.h"
 #include "tests/board_helpers.h"
 
 namespace syougi::test {
@@ -41,16 +42,10 @@ inline int mitukeru(const Ply& p, int32_t moto, int32_t saki, int width = kListM
 // drop, 0 for a pass; saki +100 promotes.
 inline void sasu(Ban& b, Mochi& h, int side, int32_t moto, int32_t saki) {
   if (moto == 0) return;
-  if (moto > 100) {
-    b[saki] = moto;
-    --h[side * 10 + moto % 100];
-    return;
-  }
-  const int to = saki % 100;
-  const int32_t cap = b[to];
-  if (cap != 0 && cap % 100 != OU) ++h[side * 10 + cap % 100 % 10];
-  b[to] = saki > 100 ? b[moto] + 10 : b[moto];
-  b[moto] = 0;
+  Kyokumen k{b, h, side == 2};
+  teSasu(k, Te{moto > 100 ? 100 + moto % 100 : tebanMasu(k, moto), tebanMasu(k, saki % 100), saki > 100});
+  b = k.aru;
+  h = k.arull;
 }
 
 // Plays the searched move of ply j (its parent is ply j-1) with its best value.

@@ -38,8 +38,8 @@ bool gouhou(const Ban& aru, const Mochi& arull, int32_t moto, int32_t saki) {
   Ban h;
   Mochi hl;
   hanten(aru, arull, h, hl);
-  static Te te[1024];
-  const int n = gouhousyu(h, hl, te, 1024);
+  static TeList te;
+  const int n = gouhousyu(h, hl, te);
   const Te m = mawasu(moto, saki);
   for (int i = 0; i < n && i < 1024; ++i)
     if (te[i].moto == m.moto && te[i].saki == m.saki && te[i].naru == m.naru) return true;
@@ -120,7 +120,7 @@ TEST(SearchSuite, EveryListedCandidateIsLegal) {
   const auto ks = suite();
   auto t = std::make_unique<PlyTable>();
   auto s = std::make_unique<Search>(*t);
-  static Te te[1024];
+  static TeList te;
   for (size_t i = 0; i < ks.size(); ++i) {
     auto in = std::make_unique<SearchInput>();
     test::junbi(*in, ks[i]);
@@ -137,7 +137,7 @@ TEST(SearchSuite, EveryListedCandidateIsLegal) {
     const int32_t saki = p1.ksaki[0];
     test::tesuji(*t, 1, moto, saki, 0);
     s->kouhoList<2>();
-    const int n = gouhousyu(p1.aru, p1.arull, te, 1024);
+    const int n = gouhousyu(p1.aru, p1.arull, te);
     const Ply& p2 = (*t)[2];
     for (int k = 0; k < kListMax; ++k) {
       if (p2.kmoto[k] == 0) continue;  // the pass and empty slots
@@ -156,7 +156,7 @@ TEST(SearchSuite, ChosenMoveIsLegalAfterRandomPlay) {
   std::mt19937 rng(20261208);
   auto t = std::make_unique<PlyTable>();
   auto s = std::make_unique<Search>(*t);
-  static Te te[1024];
+  static TeList te;
   int searched = 0;
   for (int game = 0; game < 4; ++game) {
     Kyokumen k;
@@ -165,7 +165,7 @@ TEST(SearchSuite, ChosenMoveIsLegalAfterRandomPlay) {
     for (int tesuu = 1; tesuu <= 60; ++tesuu) {
       k.tesuu = tesuu;
       if (tesuu % 2 == 1) {
-        const int n = gouhousyu(k.aru, k.arull, te, 1024);
+        const int n = gouhousyu(k.aru, k.arull, te);
         if (n == 0) break;
         const Te m = te[rng() % std::min(n, 1024)];
         sasu1(k.aru, k.arull, m.moto, m.saki, m.naru);
@@ -183,7 +183,7 @@ TEST(SearchSuite, ChosenMoveIsLegalAfterRandomPlay) {
       Ban h;
       Mochi hl;
       hanten(k.aru, k.arull, h, hl);
-      const int n = gouhousyu(h, hl, te, 1024);
+      const int n = gouhousyu(h, hl, te);
       if (n == 0) break;
       const Te m = te[rng() % std::min(n, 1024)];
       sasu1(h, hl, m.moto, m.saki, m.naru);

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "model/board.h"
+#include "model/kiroku.h"
+#include "model/kyokumen.h"
 #include "model/rules.h"
 
 namespace syougi::josekigen {
@@ -142,131 +144,38 @@ bool parse(const std::string& text, std::vector<Line>& lines, std::string& err) 
   return true;
 }
 
-bool twoDigits(const std::string& s, size_t at, int& v) {
-  if (!std::isdigit(static_cast<unsigned char>(s[at])) ||
-      !std::isdigit(static_cast<unsigned char>(s[at + 1])))
-    return false;
-  v = (s[at] - '0') * 10 + (s[at + 1] - '0');
-  return true;
-}
-
-bool hasMove(const Ban& v, const Mochi& vll, const Te& te) {
-  Te list[600];
-  const int n = gouhousyu(v, vll, list, 600);
-  for (int k = 0; k < n && k < 600; ++k)
-    if (list[k].moto == te.moto && list[k].saki == te.saki && list[k].naru == te.naru)
-      return true;
+// Checks the move text `t` as the next move of the record-oriented position
+// `k` (first player = side 1 at the bottom) and plays it. On success fills the
+// mover's view `te` (side 1 at the bottom); false with `why` otherwise.
+bool play(Kyokumen& k, const std::string& t, Te& te, std::string& why) {
+  KirokuTe kt;
+  const KirokuKekka r = kirokuTeSasu(k, t, Utifuzume::kKinsi, kt);
+  te = kt.te;
+  switch (r) {
+    case KirokuKekka::kOk: return true;
+    case KirokuKekka::kNagasa: why = "not a move text"; break;
+    case KirokuKekka::kFugou:
+      why = std::string("move ") + std::to_string(k.tesuu) + " must start with '" + (k.gote ? "-" : "+") + "'";
+      break;
+    case KirokuKekka::kSuuji:
+    case KirokuKekka::kSakiMasu:
+    case KirokuKekka::kMotoMasu: why = "bad square"; break;
+    case KirokuKekka::kNamae: why = "unknown piece name"; break;
+    case KirokuKekka::kUtenaiKoma: why = "only unpromoted pieces can be dropped"; break;
+    case KirokuKekka::kMotiNasi: why = "no such piece in hand"; break;
+    case KirokuKekka::kNifu: why = "two pawns on one file"; break;
+    case KirokuKekka::kKomaNasi: why = "no own piece on the source square"; break;
+    case KirokuKekka::kKomaTigau:
+      why = std::string("the piece on the source square is ") + recordNameOf(100 + kt.koma);
+      break;
+    case KirokuKekka::kNarenai: why = "promotion not allowed here"; break;
+    case KirokuKekka::kNaruBeki: why = "the piece must promote here"; break;
+    case KirokuKekka::kUtenaiMasu:
+    case KirokuKekka::kIkenai: why = "not a legal move"; break;
+    case KirokuKekka::kOute: why = "leaves the own king in check"; break;
+    case KirokuKekka::kUtifuzume: why = "pawn drop mate"; break;
+  }
   return false;
-}
-
-// Checks the move text `t` as move number `tesuu` on the record-oriented
-// position (first player = side 1 at the bottom) and plays it. On success fills
-// the mover's view `te` (side 1 at the bottom); false with `why` otherwise.
-bool play(Ban& b, Mochi& bll, int tesuu, const std::string& t, Te& te, std::string& why) {
-  if (t.size() != 7) {
-    why = "not a move text";
-    return false;
-  }
-  const bool first = tesuu % 2 == 1;
-  if ((t[0] == '+') != first) {
-    why = std::string("move ") + std::to_string(tesuu) + " must start with '" +
-          (first ? "+" : "-") + "'";
-    return false;
-  }
-  int from = 0, to = 0;
-  if (!twoDigits(t, 1, from) || !twoDigits(t, 3, to) || !isSquare(to) ||
-      (from != 0 && !isSquare(from))) {
-    why = "bad square";
-    return false;
-  }
-  const int32_t named = kindOfRecordName(t.c_str() + 5);
-  if (named == 0 || !std::isupper(static_cast<unsigned char>(t[5])) ||
-      !std::isupper(static_cast<unsigned char>(t[6]))) {
-    why = "unknown piece name";
-    return false;
-  }
-  // Look at the move from the mover's side, where it is a side-1 move.
-  Ban v;
-  Mochi vll;
-  if (first) {
-    v = b;
-    vll = bll;
-  } else {
-    hanten(b, bll, v, vll);
-  }
-  const auto view = [first](int sq) { return first ? sq : 110 - sq; };
-  te.saki = view(to);
-  if (from == 0) {
-    if (named < HI || named > FU) {
-      why = "only unpromoted pieces can be dropped";
-      return false;
-    }
-    if (vll[10 + named] <= 0) {
-      why = "no such piece in hand";
-      return false;
-    }
-    te.moto = 100 + named;
-    te.naru = false;
-  } else {
-    te.moto = view(from);
-    const int32_t c = v[te.moto];
-    if (sideOf(c) != 1) {
-      why = "no own piece on the source square";
-      return false;
-    }
-    if (named == kindOf(c)) {
-      te.naru = false;
-    } else if (named == kindOf(c) + 10) {
-      te.naru = true;
-    } else {
-      why = std::string("the piece on the source square is ") + recordNameOf(c);
-      return false;
-    }
-    if (nariKubun(c, te.moto, te.saki) == Nari::kNone && te.naru) {
-      why = "promotion not allowed here";
-      return false;
-    }
-    if (nariKubun(c, te.moto, te.saki) == Nari::kForced && !te.naru) {
-      why = "the piece must promote here";
-      return false;
-    }
-  }
-  if (te.moto > 100 && named == FU) {
-    bool fileHasPawn = false;
-    for (int r = 1; r <= 9; ++r) fileHasPawn = fileHasPawn || v[fileOf(te.saki) * 10 + r] == 108;
-    if (fileHasPawn) {
-      why = "two pawns on one file";
-      return false;
-    }
-  }
-  if (!hasMove(v, vll, te)) {
-    Ban after = v;
-    Mochi afterll = vll;
-    sasu1(after, afterll, te.moto, te.saki, te.naru);
-    Ikeru ik;
-    ikerusirabe(v, vll, te.moto, ik);
-    why = ik[te.saki] && outeSide1(after) ? "leaves the own king in check" : "not a legal move";
-    return false;
-  }
-  sasu1(v, vll, te.moto, te.saki, te.naru);
-  if (te.moto > 100 && named == FU) {
-    // A pawn drop may give check but not mate.
-    Ban o;
-    Mochi oll;
-    hanten(v, vll, o, oll);
-    Te reply[8];
-    if (outeSide1(o) && gouhousyu(o, oll, reply, 8) == 0) {
-      why = "pawn drop mate";
-      return false;
-    }
-  }
-  if (first) {
-    b = v;
-    bll = vll;
-  } else {
-    hanten(v, vll, b, bll);
-  }
-  return true;
 }
 
 std::string key(const Record& r) {
@@ -287,17 +196,15 @@ Result generate(const std::string& text) {
   if (!parse(text, lines, res.error)) return res;
   std::set<std::string> seen;
   for (const Line& line : lines) {
-    Ban b;
-    Mochi bll;
-    syokihaiti(b, bll);
+    Kyokumen k;
+    hirate(k);
     std::string mei;
-    int tesuu = 0;
     for (const Item& it : line.items) {
       if (it.isName) {
         mei = it.text;
         continue;
       }
-      ++tesuu;
+      const int tesuu = k.tesuu;
       const bool com = (tesuu % 2 == 1) == line.comSente;
       Record rec;
       if (com) {
@@ -305,18 +212,15 @@ Result generate(const std::string& text) {
           res.error = where(it.srcLine) + it.text + ": no strategy name before the computer's move";
           return res;
         }
-        // The computer is side 2 at the top: turn the record board around
-        // when it moved first.
-        if (line.comSente)
-          hanten(b, bll, rec.aru, rec.arull);
-        else {
-          rec.aru = b;
-          rec.arull = bll;
-        }
+        // The computer is side 2 at the top: the mover's view turned around.
+        Ban v;
+        Mochi vll;
+        tebanMen(k, v, vll);
+        hanten(v, vll, rec.aru, rec.arull);
       }
       Te te{};
       std::string why;
-      if (!play(b, bll, tesuu, it.text, te, why)) {
+      if (!play(k, it.text, te, why)) {
         res.error = where(it.srcLine) + it.text + " (move " + std::to_string(tesuu) + "): " + why;
         return res;
       }

@@ -7,6 +7,7 @@
 
 #include "model/attacks.h"
 #include "model/board.h"
+#include "model/kiroku.h"
 #include "model/rules.h"
 
 namespace syougi {
@@ -16,11 +17,6 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 
 bool isOwn(int32_t code) { return sideOf(code) == 1; }
-
-std::string niketa(int sq) {
-  const int v = sq < 0 ? 0 : sq % 100;
-  return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
-}
 
 }  // namespace
 
@@ -222,7 +218,9 @@ void Syougi::e_MouseDown(int i) {
       // A received move names the piece after it; a name that is neither the
       // moving piece nor its promotion (inside the zone) is a wrong move. A
       // forced promotion stands whatever the name.
-      const int32_t k = kindOfRecordName(m->c_str() + 5);
+      KirokuTe uketa;
+      const std::string_view text(m->data(), m->size() - 1);  // without the LF
+      const int32_t k = kirokuTeWakeru(text, uketa) == KirokuKekka::kOk ? uketa.kind : 0;
       const bool nariNa = k != 0 && nari != Nari::kNone && k == kindOf(c) + 10;
       if (k == 0 || (k != kindOf(c) && !nariNa)) {
         gamen_.sennKakusu(Senn::senn1);
@@ -252,18 +250,8 @@ void Syougi::e_MouseDown(int i) {
     return;
   }
 
-  const bool sente = g.tesuu % 2 == 1;
-  auto kiroku = [&](int sq) { return niketa(sente ? sq : 110 - sq); };
-  g.sasite = std::string(sente ? "+" : "-") + (drop ? "00" : kiroku(s)) + kiroku(i) + g.sasite;
   const double now = gamen_.zikoku();
-  const int d = keika(now);
-  if (g.tesuu > 1) kifu += kCrLf;
-  kifu += "T" + std::to_string(d) + kCrLf + g.sasite;
-  gamen_.text("kifu", kifu);
-
-  for (int c = 0; c < 100; ++c) g.rekiaru[g.tesuu][c] = g.aru[c];
-  for (int c = 0; c < 29; ++c) g.rekiarull[g.tesuu][c] = g.arull[c];
-
+  const int d = kirokuSuru(s, i, true, now);
   g.rekitoki1[g.tesuu] = g.tesuu < 3 ? d : d + g.rekitoki1[g.tesuu - 2];
   g.kaisitoki = static_cast<float>(now);
   gamen_.text("tokipl1l", std::to_string(g.rekitoki1[g.tesuu]));
@@ -276,6 +264,23 @@ void Syougi::e_MouseDown(int i) {
   g.tebannmei = "Com";
   arawasu();
   gamen_.taimaa(10);
+}
+
+int Syougi::kirokuSuru(int moto, int saki, bool user, double now) {
+  Game& g = game;
+  // The record numbers the squares from the first player's side; the board
+  // has the user at the bottom.
+  const bool sente = g.tesuu % 2 == 1;
+  auto kiroku = [&](int sq) { return sente == user ? sq : 110 - sq; };
+  g.sasite = kirokuTeKaku(sente, moto > 100 ? 0 : kiroku(moto), kiroku(saki), g.aru[saki]);
+  const int d = keika(now);
+  if (g.tesuu > 1) kifu += kCrLf;
+  kifu += "T" + std::to_string(d) + kCrLf + g.sasite;
+  gamen_.text("kifu", kifu);
+
+  for (int c = 0; c < 100; ++c) g.rekiaru[g.tesuu][c] = g.aru[c];
+  for (int c = 0; c < 29; ++c) g.rekiarull[g.tesuu][c] = g.arull[c];
+  return d;
 }
 
 void Syougi::t_Timer() {
@@ -341,21 +346,9 @@ void Syougi::Com() {
   else
     g.arull[g.aru[saki] - 180] -= 1;
   zenntelMiseru(std::to_string(saki) + kanjiOf(g.aru[saki]));
-  g.sasite = recordNameOf(g.aru[saki]);
 
-  const bool sente = g.tesuu % 2 == 1;
-  auto kiroku = [&](int sq) { return niketa(sente ? 110 - sq : sq); };
-  g.sasite = std::string(sente ? "+" : "-") + (moto > 100 ? "00" : kiroku(moto)) + kiroku(saki) +
-             g.sasite;
   const double now = gamen_.zikoku();
-  const int d = keika(now);
-  if (g.tesuu > 1) kifu += kCrLf;
-  kifu += "T" + std::to_string(d) + kCrLf + g.sasite;
-  gamen_.text("kifu", kifu);
-
-  for (int c = 0; c < 100; ++c) g.rekiaru[g.tesuu][c] = g.aru[c];
-  for (int c = 0; c < 29; ++c) g.rekiarull[g.tesuu][c] = g.arull[c];
-
+  const int d = kirokuSuru(moto, saki, false, now);
   g.rekitoki2[g.tesuu] = d + (g.tesuu > 2 ? g.rekitoki2[g.tesuu - 2] : 0);
   g.kaisitoki = static_cast<float>(now);
   gamen_.text("tokipl2l", std::to_string(g.rekitoki2[g.tesuu]));

@@ -72,6 +72,9 @@ class Syougi {
   int keika(double now) const;  // whole seconds since kaisitoki, plus 1
   bool kakikomu(const char* name, const std::string& data);
   bool tadasiiTe(int32_t moto, int32_t saki) const;
+  // Writes the move just made onto the board into the record and the
+  // history, and returns its seconds; `user` tells whose it was.
+  int kirokuSuru(int moto, int saki, bool user, double now);
 
   class Hako;
 

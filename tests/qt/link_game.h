@@ -23,9 +23,8 @@
 #include <thread>
 #include <vector>
 
-#include "link/tusin.h"
-#include "model/board.h"
-#include "model/rules.h"
+#include "model/kiroku.h"
+#include "model/kyokumen.h"
 
 namespace syougi::test {
 
@@ -206,42 +205,14 @@ inline std::vector<std::string> moveLines(const std::vector<std::string>& rec, c
 // Replays the moves from the start position, the first player at the
 // bottom: each must be a legal move whose name is the piece after it.
 inline void replay(const std::vector<std::string>& moves) {
-  Ban aru;
-  Mochi arull;
-  syokihaiti(aru, arull);
-  static Te te[1000];
-  for (size_t k = 0; k < moves.size(); ++k) {
-    const std::string& m = moves[k];
+  Kyokumen k;
+  hirate(k);
+  for (size_t n = 0; n < moves.size(); ++n) {
+    const std::string& m = moves[n];
     if (m == "%TORYO") break;
-    const bool first = k % 2 == 0;
-    ASSERT_EQ(m[0], first ? '+' : '-') << "move " << k + 1 << " " << m;
-    UkeSasite u;
-    ASSERT_TRUE(yomuSasite(m, u)) << m;
-    // The player to move sits at the bottom of the board it moves on.
-    Ban b = aru;
-    Mochi h = arull;
-    if (!first) hanten(aru, arull, b, h);
-    auto mine = [&](int sq) { return first ? sq : 110 - sq; };
-    const int from = u.sentaku > 100 ? u.sentaku : mine(u.sentaku);
-    const int to = mine(u.saki);
-    const int kind = kindOfRecordName(m.c_str() + 5);
-    const int n = gouhousyu(b, h, te, 1000);
-    bool found = false;
-    for (int i = 0; i < n && !found; ++i) {
-      if (te[i].moto != from || te[i].saki != to) continue;
-      const int before = from > 100 ? from % 100 : kindOf(b[from]);
-      const int after = te[i].naru ? before + 10 : before;
-      if (after != kind) continue;
-      sasu1(b, h, te[i].moto, te[i].saki, te[i].naru);
-      found = true;
-    }
-    ASSERT_TRUE(found) << "move " << k + 1 << " " << m << " is not legal";
-    if (first) {
-      aru = b;
-      arull = h;
-    } else {
-      hanten(b, h, aru, arull);
-    }
+    KirokuTe t;
+    ASSERT_EQ(kirokuTeSasu(k, m, Utifuzume::kYurusu, t), KirokuKekka::kOk)
+        << "move " << n + 1 << " " << m << " is not legal";
   }
 }
 

@@ -5,8 +5,8 @@
 
 #include "model/board.h"
 #include "model/game.h"
-#include "model/rules.h"
-#include "usi/usi.h"
+#include "model/kiroku.h"
+#include "model/kyokumen.h"
 
 namespace syougi::kifu {
 
@@ -21,63 +21,52 @@ std::string miseru(const std::string& l) {
   return "\"" + s + (l.size() > 24 ? "...\"" : "\"");
 }
 
-bool suuji(char c) { return c >= '0' && c <= '9'; }
-
 // Checks the move line `l` against position `k` by the window's own rules and
 // plays it. Empty on success, else why it cannot be this move.
 std::string sasu(Kyokumen& k, const std::string& l, Sasite& s) {
-  if (l.size() != 7 || !suuji(l[1]) || !suuji(l[2]) || !suuji(l[3]) || !suuji(l[4]))
-    return "a move is a sign, two squares and a piece name, like +7776FU: " + miseru(l);
-  const char sign = k.gote ? '-' : '+';
-  if (l[0] != sign)
-    return "move " + std::to_string(k.tesuu) + " is the " + (k.gote ? "second" : "first") +
-           " player's and begins with " + sign + ": " + miseru(l);
-  const int moto = (l[1] - '0') * 10 + (l[2] - '0');
-  const int saki = (l[3] - '0') * 10 + (l[4] - '0');
-  const int32_t kind = kindOfRecordName(l.c_str() + 5);
-  if (kind == 0) return "no piece is named " + miseru(l.substr(5));
-  const std::string name = l.substr(5);
-  if (!isSquare(saki)) return "no square " + niketa(saki) + ": " + miseru(l);
-  Ban b;
-  Mochi m;
-  tebanMen(k, b, m);
-  const int q = tebanMasu(k, saki);
-  Ikeru ik;
-  s = Sasite{l, 0, moto, saki, kind, false, false};
-  int sentaku = 0;
-  if (moto == 0) {
-    if (kind == OU || kind > 10) return "only an unpromoted piece other than the king is dropped: " + miseru(l);
-    if (m[10 + kind] <= 0) return "the mover has no " + name + " in hand: " + miseru(l);
-    sentaku = 100 + kind;
-    ikerusirabe(b, m, sentaku, ik);
-    if (!ik[q]) return name + " cannot be dropped on " + niketa(saki) + ": " + miseru(l);
-  } else {
-    if (!isSquare(moto)) return "no square " + niketa(moto) + ": " + miseru(l);
-    sentaku = tebanMasu(k, moto);
-    const int32_t code = b[sentaku];
-    if (sideOf(code) != 1) return "the mover has no piece on " + niketa(moto) + ": " + miseru(l);
-    const int32_t was = kindOf(code);
-    if (kind != was && kind != was + 10)
-      return std::string("the piece on ") + niketa(moto) + " is " + recordNameOf(code) + ", not " + name +
-             ": " + miseru(l);
-    ikerusirabe(b, m, sentaku, ik);
-    if (!ik[q])
-      return std::string(recordNameOf(code)) + " on " + niketa(moto) + " cannot move to " + niketa(saki) +
-             ": " + miseru(l);
-    s.kind = was;
-    s.naru = kind != was;
-    const Nari nari = nariKubun(code, sentaku, q);
-    if (s.naru && nari == Nari::kNone)
-      return std::string(recordNameOf(code)) + " cannot promote moving from " + niketa(moto) + " to " +
-             niketa(saki) + ": " + miseru(l);
-    if (!s.naru && nari == Nari::kForced)
-      return std::string(recordNameOf(code)) + " must promote on " + niketa(saki) + ": " + miseru(l);
-    s.narazu = !s.naru && nari == Nari::kChoice;
+  KirokuTe t;
+  const KirokuKekka r = kirokuTeSasu(k, l, Utifuzume::kYurusu, t);
+  s = Sasite{l, 0, t.moto, t.saki, t.koma, t.te.naru, t.narazu};
+  const std::string name = l.size() == 7 ? l.substr(5) : "";
+  const std::string mae = t.koma ? recordNameOf(100 + t.koma) : "";
+  switch (r) {
+    case KirokuKekka::kOk:
+      return {};
+    case KirokuKekka::kNagasa:
+    case KirokuKekka::kSuuji:
+      return "a move is a sign, two squares and a piece name, like +7776FU: " + miseru(l);
+    case KirokuKekka::kFugou:
+      return "move " + std::to_string(k.tesuu) + " is the " + (k.gote ? "second" : "first") +
+             " player's and begins with " + (k.gote ? '-' : '+') + ": " + miseru(l);
+    case KirokuKekka::kNamae:
+      return "no piece is named " + miseru(name);
+    case KirokuKekka::kSakiMasu:
+      return "no square " + niketa(t.saki) + ": " + miseru(l);
+    case KirokuKekka::kUtenaiKoma:
+      return "only an unpromoted piece other than the king is dropped: " + miseru(l);
+    case KirokuKekka::kMotoMasu:
+      return "no square " + niketa(t.moto) + ": " + miseru(l);
+    case KirokuKekka::kMotiNasi:
+      return "the mover has no " + name + " in hand: " + miseru(l);
+    case KirokuKekka::kNifu:
+    case KirokuKekka::kUtenaiMasu:
+      return name + " cannot be dropped on " + niketa(t.saki) + ": " + miseru(l);
+    case KirokuKekka::kKomaNasi:
+      return "the mover has no piece on " + niketa(t.moto) + ": " + miseru(l);
+    case KirokuKekka::kKomaTigau:
+      return "the piece on " + niketa(t.moto) + " is " + mae + ", not " + name + ": " + miseru(l);
+    case KirokuKekka::kIkenai:
+      return mae + " on " + niketa(t.moto) + " cannot move to " + niketa(t.saki) + ": " + miseru(l);
+    case KirokuKekka::kNarenai:
+      return mae + " cannot promote moving from " + niketa(t.moto) + " to " + niketa(t.saki) + ": " +
+             miseru(l);
+    case KirokuKekka::kNaruBeki:
+      return mae + " must promote on " + niketa(t.saki) + ": " + miseru(l);
+    case KirokuKekka::kOute:
+    case KirokuKekka::kUtifuzume:
+      break;
   }
-  sasu1(b, m, sentaku, q, s.naru);
-  if (outeSide1(b)) return "the move leaves the mover's own king in check: " + miseru(l);
-  teSasu(k, Te{sentaku, q, s.naru});
-  return {};
+  return "the move leaves the mover's own king in check: " + miseru(l);
 }
 
 }  // namespace

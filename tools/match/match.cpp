@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "model/kiroku.h"
+
 namespace syougi::match {
 
 namespace {
@@ -71,7 +73,7 @@ Owari Taikyoku::sasu(const std::string& usi, int64_t ms) {
   keys_.push_back(key());
   oute_.push_back(outeKa(ima_));
 
-  if (gouhou(ima_, nullptr, 0) == 0) {
+  if (gouhouKazu(ima_) == 0) {
     kimaru(Owari::kTsumi, ima_.gote ? 1 : -1);
     return owari_;
   }
@@ -304,6 +306,27 @@ void Process::stop(int graceMs) {
 
 namespace {
 
+// The next line of `p` until `ms` after `t0`; nullopt when the time is up or
+// its output has ended.
+std::optional<std::string> gyou(Process& p, Clock::time_point t0, int ms) {
+  const int64_t left = ms - msSince(t0);
+  return left > 0 ? p.readLine(static_cast<int>(left)) : std::nullopt;
+}
+
+// A player's reply line, as gyou; `timedOut` tells a time that is up from an
+// output that has ended.
+std::optional<std::string> kotae(Process& p, Clock::time_point t0, int ms, bool& timedOut) {
+  std::optional<std::string> line = gyou(p, t0, ms);
+  timedOut = !line && !p.eof();
+  return line;
+}
+
+// A move that does not come, and why.
+std::nullopt_t kotaeNasi(const std::string& why, std::string& err) {
+  err = why;
+  return std::nullopt;
+}
+
 class UsiPlayer : public Player {
  public:
   explicit UsiPlayer(const UsiOptions& o) : o_(o), name_(o.command) {}
@@ -328,18 +351,13 @@ class UsiPlayer : public Player {
   std::optional<std::string> think(const Taikyoku& t, int timeoutMs, bool& timedOut,
                                    std::string& err) override {
     timedOut = false;
-    if (!started_) {
-      err = "the engine is not running";
-      return std::nullopt;
-    }
+    if (!started_) return kotaeNasi("the engine is not running", err);
     p_.send(t.positionText());
     p_.send("go btime 0 wtime 0 byoyomi " + std::to_string(o_.byoyomiMs));
     const auto t0 = Clock::now();
     for (;;) {
-      const int64_t left = timeoutMs - msSince(t0);
-      std::optional<std::string> line = left > 0 ? p_.readLine(static_cast<int>(left)) : std::nullopt;
+      std::optional<std::string> line = kotae(p_, t0, timeoutMs, timedOut);
       if (!line) {
-        timedOut = !p_.eof();
         err = timedOut ? "no bestmove in time" : "the engine ended";
         // A late answer must not reach the next game: start afresh.
         started_ = false;
@@ -368,8 +386,7 @@ class UsiPlayer : public Player {
   bool matu(const std::string& what, int ms, std::string& err) {
     const auto t0 = Clock::now();
     for (;;) {
-      const int64_t left = ms - msSince(t0);
-      std::optional<std::string> line = left > 0 ? p_.readLine(static_cast<int>(left)) : std::nullopt;
+      std::optional<std::string> line = gyou(p_, t0, ms);
       if (!line) return sippai("no " + what + " from the engine", err);
       if (line->rfind("id name ", 0) == 0) name_ = line->substr(8);
       if (*line == what) return true;
@@ -415,21 +432,12 @@ class GnuShogiPlayer : public Player {
   std::optional<std::string> think(const Taikyoku& t, int timeoutMs, bool& timedOut,
                                    std::string& err) override {
     timedOut = false;
-    if (!running_) {
-      err = "gnushogi is not running";
-      return std::nullopt;
-    }
-    if (t.te().empty()) {
-      p_.send("go");
-    } else {
-      p_.send(t.te().back().usi);
-    }
+    if (!running_) return kotaeNasi("gnushogi is not running", err);
+    p_.send(t.te().empty() ? std::string("go") : t.te().back().usi);
     const auto t0 = Clock::now();
     for (;;) {
-      const int64_t left = timeoutMs - msSince(t0);
-      std::optional<std::string> line = left > 0 ? p_.readLine(static_cast<int>(left)) : std::nullopt;
+      std::optional<std::string> line = kotae(p_, t0, timeoutMs, timedOut);
       if (!line) {
-        timedOut = !p_.eof();
         err = timedOut ? "gnushogi did not move in time" : "gnushogi ended";
         owari();
         return std::nullopt;

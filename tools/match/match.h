@@ -9,7 +9,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "usi/usi.h"
+#include "model/kyokumen.h"
 
 namespace syougi::match {
 
