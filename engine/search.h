@@ -60,9 +60,11 @@ class Search {
   // ancestors in the table by hand (with their `ho` from hoSirabe) and run
   // one ply.
   void prepare(const SearchInput& in);
-  // Generation and examination only: fills ply N's list (N = 1..8).
+  // Fills ply N's list (N = 1..8): what the ply does before searching it.
   template <int N>
-  void kouhoList();
+  void kouhoList() {
+    kouhoTukuru<N>();
+  }
   // The whole ply procedure: ai2, ai3, ai4, tui5..tui8 (N = 2..8).
   template <int N>
   void ply();
@@ -75,6 +77,10 @@ class Search {
   const Basyo& basyo() const { return bs_; }
 
  private:
+  // The list of ply N; false when the ply gives up at once after its
+  // parent's pass.
+  template <int N>
+  bool kouhoTukuru();
   template <int N, bool Leaf>
   bool generate();
   template <int N, bool Leaf>
