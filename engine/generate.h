@@ -5,6 +5,7 @@
 
 #include "engine/rows.h"
 #include "engine/search.h"
+#include "model/ugoki.h"
 
 namespace syougi {
 
@@ -153,7 +154,6 @@ template <int N, bool Leaf>
 bool Search::generate() {
   constexpr int M = sideAt(N);
   constexpr int O = 3 - M;
-  constexpr int G = M == 2 ? 1 : -1;  // the steps of the forward-moving pieces turn round
   const Ply& q = t_[N - 1];
   const Ban& b = q.aru;
 
@@ -162,7 +162,11 @@ bool Search::generate() {
       const int s = f * 10 + r;
       const int32_t c = b[s];
       if (c / 100 != M) continue;
-      const auto step = [&](int d) {
+      const auto step = [&](auto d) {
+        // A side-1 knight on 11 cannot occur in play; keep the jump inside the cells anyway.
+        if constexpr (decltype(d)::value < -11) {
+          if (s + d < 0) return false;
+        }
         const int to = s + d;
         const int32_t x = b[to];
         if (x == 0 || x / 100 == O) return iku<N, Leaf>(s, to);
@@ -179,48 +183,11 @@ bool Search::generate() {
           return false;
         }
       };
-      bool stop = false;
-      switch (c % 100) {
-        case OU:
-          stop = step(-11) || step(-10) || step(-9) || step(1) || step(11) || step(10) || step(9) ||
-                 step(-1);
-          break;
-        case RY:
-          stop = step(-11) || step(-9) || step(11) || step(9);
-          [[fallthrough]];
-        case HI:
-          stop = stop || slide(-10) || slide(10) || slide(-1) || slide(1);
-          break;
-        case UM:
-          stop = step(-10) || step(1) || step(10) || step(-1);
-          [[fallthrough]];
-        case KA:
-          stop = stop || slide(-11) || slide(11) || slide(-9) || slide(9);
-          break;
-        case KI:
-        case NG:
-        case NK:
-        case NY:
-        case TO:
-          stop = step(-10 * G) || step(-9 * G) || step(1 * G) || step(11 * G) || step(10 * G) ||
-                 step(-1 * G);
-          break;
-        case GI:
-          stop = step(-11 * G) || step(-9 * G) || step(1 * G) || step(11 * G) || step(9 * G);
-          break;
-        case KE:
-          // A side-1 knight on 11 cannot occur in play; keep the jump inside the cells anyway.
-          stop = step(-8 * G) || (s + 12 * G >= 0 && step(12 * G));
-          break;
-        case KY:
-          stop = slide(G);
-          break;
-        case FU:
-          stop = step(G);
-          break;
-        default:
-          break;
-      }
+      // Each piece's steps, then its lines.
+      const bool stop = ugokiWake(c % 100, [&](auto k) {
+        constexpr int K = decltype(k)::value;
+        return tobiGoto<M, K>(step) || hasiriGoto<M, K>(slide);
+      });
       if (stop) return true;
     }
   }
