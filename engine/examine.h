@@ -24,19 +24,7 @@ constexpr bool atariSide(int k) {
 }
 constexpr bool atariBackDiag(int k) { return k == KA || k == UM || k == RY || k == GI; }
 
-// The same classes as the step table has them: a piece in that neighbour
-// reaches the king (a king gives no check).
-constexpr bool atariAsTable() {
-  for (int k : {OU, HI, KA, KI, GI, KE, KY, FU, RY, UM, NG, NK, NY, TO}) {
-    const bool ou = k == OU;
-    if (atariFront(k) != (!ou && todoku(k, -1))) return false;
-    if (atariFrontDiag(k) != (!ou && todoku(k, -11) && todoku(k, 9))) return false;
-    if (atariSide(k) != (!ou && todoku(k, -10) && todoku(k, 10) && todoku(k, 1))) return false;
-    if (atariBackDiag(k) != (!ou && todoku(k, 11) && todoku(k, -9))) return false;
-  }
-  return true;
-}
-static_assert(atariAsTable());
+static_assert(outeNoRui(atariFront, atariFrontDiag, atariSide, atariBackDiag));
 
 }  // namespace
 

@@ -183,12 +183,7 @@ bool Search::generate() {
           return false;
         }
       };
-      // Each piece's steps, then its lines.
-      const bool stop = ugokiWake(c % 100, [&](auto k) {
-        constexpr int K = decltype(k)::value;
-        return tobiGoto<M, K>(step) || hasiriGoto<M, K>(slide);
-      });
-      if (stop) return true;
+      if (ugokiGoto<M>(c % 100, step, slide)) return true;
     }
   }
 

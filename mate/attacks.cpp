@@ -27,18 +27,17 @@ inline void line(const Ban& b, Kiki& a, int s, int32_t enemyKing) {
 template <int Side>
 inline void piece(const Ban& b, Kiki& a, int s, int32_t kind, int32_t& ou) {
   constexpr int32_t ek = Side == 1 ? 201 : 101;
-  ugokiWake(kind, [&](auto k) {
-    constexpr int K = decltype(k)::value;
-    if constexpr (K == OU) ou = s;
-    tobiGoto<Side, K>([&](auto d) {
-      step<decltype(d)::value>(a, s);
-      return false;
-    });
-    hasiriGoto<Side, K>([&](auto d) {
-      line<decltype(d)::value>(b, a, s, ek);
-      return false;
-    });
-  });
+  if (kind == OU) ou = s;
+  ugokiGoto<Side>(
+      kind,
+      [&](auto d) {
+        step<decltype(d)::value>(a, s);
+        return false;
+      },
+      [&](auto d) {
+        line<decltype(d)::value>(b, a, s, ek);
+        return false;
+      });
 }
 
 }  // namespace

@@ -75,20 +75,10 @@ constexpr bool usiroNaname(int32_t c) {  // k+11, k-9
 constexpr bool hisya(int32_t c) { return c == 202 || c == 212; }
 constexpr bool kaku(int32_t c) { return c == 203 || c == 213; }
 
-// The same neighbour classes as the step table has them: a side-2 piece
-// there reaches the king (a king gives no check).
-constexpr bool atariAsTable() {
-  for (int k : {OU, HI, KA, KI, GI, KE, KY, FU, RY, UM, NG, NK, NY, TO}) {
-    const int32_t c = 200 + k;
-    const bool ou = k == OU;
-    if (mae1(c) != (!ou && todoku(k, -1))) return false;
-    if (maeNaname(c) != (!ou && todoku(k, -11) && todoku(k, 9))) return false;
-    if (yoko(c) != (!ou && todoku(k, -10) && todoku(k, 10) && todoku(k, 1))) return false;
-    if (usiroNaname(c) != (!ou && todoku(k, 11) && todoku(k, -9))) return false;
-  }
-  return true;
-}
-static_assert(atariAsTable());
+static_assert(outeNoRui([](int k) { return mae1(200 + k); },
+                        [](int k) { return maeNaname(200 + k); },
+                        [](int k) { return yoko(200 + k); },
+                        [](int k) { return usiroNaname(200 + k); }));
 
 // Only the promoted form is made.
 template <int N>
@@ -258,17 +248,16 @@ void Tume::outeseisei() {
       const int32_t c = b[s];
       if (!side2(c)) continue;
       p.moto = s;
-      ugokiWake(c - 200, [&](auto k) {
-        constexpr int K = decltype(k)::value;
-        tobiGoto<2, K>([&](int d) {
-          outeTe<N>(s + d);
-          return false;
-        });
-        hasiriGoto<2, K>([&](int d) {
-          outeSen<N>(s, d);
-          return false;
-        });
-      });
+      ugokiGoto<2>(
+          c - 200,
+          [&](int d) {
+            outeTe<N>(s + d);
+            return false;
+          },
+          [&](int d) {
+            outeSen<N>(s, d);
+            return false;
+          });
       if constexpr (kHayagiri<N>) {
         if (p.saikou > 0) return;
       }
@@ -423,17 +412,16 @@ void Tume::ukeseisei() {
       if (!side1(c)) continue;
       p.moto = s;
       // The generic blocker 111 is no kind and moves nowhere.
-      ugokiWake(c - 100, [&](auto k) {
-        constexpr int K = decltype(k)::value;
-        tobiGoto<1, K>([&](int d) {
-          ukeTe<N>(s + d);
-          return false;
-        });
-        hasiriGoto<1, K>([&](int d) {
-          ukeSen<N>(s, d);
-          return false;
-        });
-      });
+      ugokiGoto<1>(
+          c - 100,
+          [&](int d) {
+            ukeTe<N>(s + d);
+            return false;
+          },
+          [&](int d) {
+            ukeSen<N>(s, d);
+            return false;
+          });
     }
   }
 

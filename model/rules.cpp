@@ -52,21 +52,20 @@ void ikerusirabe(const Ban& aru, const Mochi& arull, int sentaku, Ikeru& ikeru) 
   if (!isSquare(s)) return;
   if (sideOf(aru[s]) != 1) return;
   // The generic blocker 111 is no kind and moves nowhere.
-  ugokiWake(kindOf(aru[s]), [&](auto k) {
-    constexpr int K = decltype(k)::value;
-    tobiGoto<1, K>([&](auto d) {
-      // A knight on 11 cannot occur in play; keep its jump inside the cells.
-      if constexpr (decltype(d)::value < -11) {
-        if (s + d < 0) return false;
-      }
-      step(aru, ikeru, s + d);
-      return false;
-    });
-    hasiriGoto<1, K>([&](int d) {
-      slide(aru, ikeru, s, d);
-      return false;
-    });
-  });
+  ugokiGoto<1>(
+      kindOf(aru[s]),
+      [&](auto d) {
+        // A knight on 11 cannot occur in play; keep its jump inside the cells.
+        if constexpr (decltype(d)::value < -11) {
+          if (s + d < 0) return false;
+        }
+        step(aru, ikeru, s + d);
+        return false;
+      },
+      [&](int d) {
+        slide(aru, ikeru, s, d);
+        return false;
+      });
 }
 
 Nari nariKubun(int32_t code, int moto, int saki) {

@@ -155,4 +155,30 @@ inline auto ugokiWake(int kind, F&& f) -> decltype(f(Syu<OU>{})) {
   return decltype(f(Syu<OU>{}))();
 }
 
+// Side's moves of a piece of `kind`: tobu(d) for each single step, then
+// hasiru(d) for each sliding direction, as std::integral_constant offsets in
+// the listed order, until one returns true; returns whether one did.
+template <int Side, class Tobu, class Hasiru>
+inline bool ugokiGoto(int kind, Tobu&& tobu, Hasiru&& hasiru) {
+  return ugokiWake(kind, [&](auto k) {
+    constexpr int K = decltype(k)::value;
+    return tobiGoto<Side, K>(tobu) || hasiriGoto<Side, K>(hasiru);
+  });
+}
+
+// Whether four classes of a king's neighbours (front, front diagonals, sides
+// and back, back diagonals; `atari(kind)` each) hold exactly the kinds that
+// reach the king from there. A king gives no check.
+template <class Mae, class MaeNaname, class Yoko, class UsiroNaname>
+constexpr bool outeNoRui(Mae mae, MaeNaname maeNaname, Yoko yoko, UsiroNaname usiroNaname) {
+  for (int k : {OU, HI, KA, KI, GI, KE, KY, FU, RY, UM, NG, NK, NY, TO}) {
+    const bool ou = k == OU;
+    if (mae(k) != (!ou && todoku(k, -1))) return false;
+    if (maeNaname(k) != (!ou && todoku(k, -11) && todoku(k, 9))) return false;
+    if (yoko(k) != (!ou && todoku(k, -10) && todoku(k, 10) && todoku(k, 1))) return false;
+    if (usiroNaname(k) != (!ou && todoku(k, 11) && todoku(k, -9))) return false;
+  }
+  return true;
+}
+
 }  // namespace syougi
