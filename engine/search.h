@@ -2,7 +2,10 @@
 // the selective plies tui5..tui8 and the leaf scans ai7 / ai9, with the
 // candidate examination of every generated move and the snapshot tables of
 // plies 3..6. Runs without the window: the caller supplies the position and
-// the per-ply state (shared with the mate search).
+// the per-ply state (shared with the mate search). The definitions are in
+// files by subject that search.cpp alone includes, so that the plies inline
+// across them: rows.h (what tells the plies apart), generate.h, examine.h and
+// snapshot_hooks.h.
 #pragma once
 
 #include <array>

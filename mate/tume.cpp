@@ -80,6 +80,13 @@ static_assert(outeNoRui([](int k) { return mae1(200 + k); },
                         [](int k) { return yoko(200 + k); },
                         [](int k) { return usiroNaname(200 + k); }));
 
+// The squares around side 1's king where a dropped gold or silver checks it,
+// in the order they are tried: those from which the piece reaches the king,
+// that is the kind's side-1 steps from the king.
+constexpr int kKinUti[] = {9, -1, -11, -10, 10, 1};
+constexpr int kGinUti[] = {9, -1, -11, 11, -9};
+static_assert(tobiWa(KI, kKinUti, 6) && tobiWa(GI, kGinUti, 5));
+
 // Only the promoted form is made.
 template <int N>
 bool nariNomi(int kind, int rankFrom, int rankTo) {
@@ -293,9 +300,9 @@ void Tume::outeseisei() {
     }
   }
   if (sono(24))
-    for (int d : {9, -1, -11, -10, 10, 1}) outeUti<N>(204, K + d);
+    for (int d : kKinUti) outeUti<N>(204, K + d);
   if (sono(25))
-    for (int d : {9, -1, -11, 11, -9}) outeUti<N>(205, K + d);
+    for (int d : kGinUti) outeUti<N>(205, K + d);
   if (sono(26) && K % 10 != 1) {
     outeUti<N>(206, K + 8);
     outeUti<N>(206, K - 12);

@@ -50,21 +50,26 @@ constexpr std::array<Ugoki, 19> makeUgoki() {
 }
 inline constexpr std::array<Ugoki, 19> kUgoki = makeUgoki();
 
-// Whether kind's single steps / sliding directions are exactly `d`, in any order.
-constexpr bool onaziSyuugou(const int* a, int n, std::initializer_list<int> d) {
-  if (static_cast<int>(d.size()) != n) return false;
-  for (int x : d) {
+// Whether kind's single steps / sliding directions are exactly the n
+// offsets of d, in any order.
+constexpr bool onaziSyuugou(const int* a, int n, const int* d, int m) {
+  if (m != n) return false;
+  for (int j = 0; j < m; ++j) {
     bool found = false;
-    for (int i = 0; i < n; ++i) found = found || a[i] == x;
+    for (int i = 0; i < n; ++i) found = found || a[i] == d[j];
     if (!found) return false;
   }
   return true;
 }
+constexpr bool tobiWa(int kind, const int* d, int n) {
+  return onaziSyuugou(kUgoki[kind].tobi.data(), kUgoki[kind].tobiSu, d, n);
+}
 constexpr bool tobiWa(int kind, std::initializer_list<int> d) {
-  return onaziSyuugou(kUgoki[kind].tobi.data(), kUgoki[kind].tobiSu, d);
+  return tobiWa(kind, d.begin(), static_cast<int>(d.size()));
 }
 constexpr bool hasiriWa(int kind, std::initializer_list<int> d) {
-  return onaziSyuugou(kUgoki[kind].hasiri.data(), kUgoki[kind].hasiriSu, d);
+  return onaziSyuugou(kUgoki[kind].hasiri.data(), kUgoki[kind].hasiriSu, d.begin(),
+                      static_cast<int>(d.size()));
 }
 // Whether a side-1 piece of `kind` reaches the square `d` away, by a step or
 // along a line.
