@@ -27,15 +27,15 @@ struct Row {
 
 constexpr Row kRow[10] = {
     {0, 0, 0, 0, 0, 0},
-    {-32000, 32000, 25, 5, 40, 0},   // ai1
-    {32000, -32000, 20, 4, 40, 0},   // ai2
-    {-30000, 32000, 17, 3, 40, 0},   // ai3
-    {32000, -31000, 15, 3, 40, 0},   // ai4
-    {-29000, 32000, 13, 2, 21, 0},   // tui5
-    {32000, -30000, 12, 2, 21, 100}, // tui6
-    {-28000, 32000, 12, 2, 21, 0},   // tui7 / ai7
-    {32000, -29000, 12, 2, 21, 30},  // tui8
-    {-28000, 32000, 0, 0, 0, 0},     // ai9
+    {-32000, 32000, 25, 5, 40, 0},    // ai1
+    {32000, -32000, 20, 4, 40, 0},    // ai2
+    {-30000, 32000, 17, 3, 40, 0},    // ai3
+    {32000, -31000, 15, 3, 40, 0},    // ai4
+    {-29000, 32000, 13, 2, 21, 0},    // tui5
+    {32000, -30000, 12, 2, 21, 100},  // tui6
+    {-28000, 32000, 12, 2, 21, 0},    // tui7 / ai7
+    {32000, -29000, 12, 2, 21, 30},   // tui8
+    {-28000, 32000, 0, 0, 0, 0},      // ai9
 };
 
 // The rules that only some plies have. Leaf is the leaf scans ai7 / ai9,
@@ -77,7 +77,8 @@ constexpr bool kHasiSusumu = N >= 3 && !Leaf;
 // drop but a pawn's onto a square the other side holds more strongly.
 template <int N, bool Leaf>
 constexpr bool kUtiSiboru = N >= 5 && !Leaf;
-// tui5..tui8: a quiet move only onto a square its side holds more strongly.
+// tui5..tui8: a quiet move, but a pawn's, only onto a square its side holds
+// more strongly.
 template <int N, bool Leaf>
 constexpr bool kYasuiNomi = N >= 5 && !Leaf;
 // tui5..tui8: the king's steps are tested for attack only when it captures.
