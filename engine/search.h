@@ -2,7 +2,10 @@
 // the selective plies tui5..tui8 and the leaf scans ai7 / ai9, with the
 // candidate examination of every generated move and the snapshot tables of
 // plies 3..6. Runs without the window: the caller supplies the position and
-// the per-ply state (shared with the mate search).
+// the per-ply state (shared with the mate search). The definitions are in
+// files by subject that search.cpp alone includes, so that the plies inline
+// across them: rows.h (what tells the plies apart), generate.h, examine.h and
+// snapshot_hooks.h.
 #pragma once
 
 #include <array>
@@ -55,9 +58,11 @@ class Search {
   // ancestors in the table by hand (with their `ho` from hoSirabe) and run
   // one ply.
   void prepare(const SearchInput& in);
-  // Generation and examination only: fills ply N's list (N = 1..8).
+  // Fills ply N's list (N = 1..8): what the ply does before searching it.
   template <int N>
-  void kouhoList();
+  void kouhoList() {
+    kouhoTukuru<N>();
+  }
   // The whole ply procedure: ai2, ai3, ai4, tui5..tui8 (N = 2..8).
   template <int N>
   void ply();
@@ -70,6 +75,10 @@ class Search {
   const Basyo& basyo() const { return bs_; }
 
  private:
+  // The list of ply N; false when the ply gives up at once after its
+  // parent's pass.
+  template <int N>
+  bool kouhoTukuru();
   template <int N, bool Leaf>
   bool generate();
   template <int N, bool Leaf>

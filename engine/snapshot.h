@@ -80,6 +80,20 @@ struct Yomi {
   YomiTable<1001> t4;
   YomiTable<1001> t5;
   YomiTable<1001> t6;
+  // The table of ply N.
+  template <int N>
+  auto& at() {
+    static_assert(N >= 3 && N <= 6, "plies 3..6 keep snapshots");
+    if constexpr (N == 3) {
+      return t3;
+    } else if constexpr (N == 4) {
+      return t4;
+    } else if constexpr (N == 5) {
+      return t5;
+    } else {
+      return t6;
+    }
+  }
   void clear() {
     t3.clear();
     t4.clear();

@@ -1,5 +1,7 @@
 #include "mate/attacks.h"
 
+#include "model/ugoki.h"
+
 namespace syougi {
 
 namespace {
@@ -21,94 +23,21 @@ inline void line(const Ban& b, Kiki& a, int s, int32_t enemyKing) {
   }
 }
 
-template <int Side>
-inline void rookLines(const Ban& b, Kiki& a, int s) {
-  constexpr int32_t ek = Side == 1 ? 201 : 101;
-  constexpr int F = Side == 1 ? -1 : 1;
-  line<-10>(b, a, s, ek);
-  line<10>(b, a, s, ek);
-  line<F>(b, a, s, ek);
-  line<-F>(b, a, s, ek);
-}
-
-template <int Side>
-inline void bishopLines(const Ban& b, Kiki& a, int s) {
-  constexpr int32_t ek = Side == 1 ? 201 : 101;
-  constexpr int F = Side == 1 ? -1 : 1;
-  line<-10 + F>(b, a, s, ek);
-  line<10 + F>(b, a, s, ek);
-  line<-10 - F>(b, a, s, ek);
-  line<10 - F>(b, a, s, ek);
-}
-
+// The generic blocker 111, no kind, attacks nothing.
 template <int Side>
 inline void piece(const Ban& b, Kiki& a, int s, int32_t kind, int32_t& ou) {
-  constexpr int F = Side == 1 ? -1 : 1;
   constexpr int32_t ek = Side == 1 ? 201 : 101;
-  switch (kind) {
-    case FU:
-      step<F>(a, s);
-      break;
-    case KE:
-      step<2 * F - 10>(a, s);
-      step<2 * F + 10>(a, s);
-      break;
-    case GI:
-      step<F - 10>(a, s);
-      step<F + 10>(a, s);
-      step<F>(a, s);
-      step<-F - 10>(a, s);
-      step<-F + 10>(a, s);
-      break;
-    case KI:
-    case NG:
-    case NK:
-    case NY:
-    case TO:
-      step<F - 10>(a, s);
-      step<F + 10>(a, s);
-      step<F>(a, s);
-      step<-F>(a, s);
-      step<-10>(a, s);
-      step<10>(a, s);
-      break;
-    case OU:
-      ou = s;
-      step<-11>(a, s);
-      step<-10>(a, s);
-      step<-9>(a, s);
-      step<-1>(a, s);
-      step<1>(a, s);
-      step<9>(a, s);
-      step<10>(a, s);
-      step<11>(a, s);
-      break;
-    case HI:
-      rookLines<Side>(b, a, s);
-      break;
-    case RY:
-      step<-11>(a, s);
-      step<-9>(a, s);
-      step<9>(a, s);
-      step<11>(a, s);
-      rookLines<Side>(b, a, s);
-      break;
-    case KA:
-      bishopLines<Side>(b, a, s);
-      break;
-    case UM:
-      step<-10>(a, s);
-      step<-1>(a, s);
-      step<1>(a, s);
-      step<10>(a, s);
-      bishopLines<Side>(b, a, s);
-      break;
-    case KY:
-      line<F>(b, a, s, ek);
-      break;
-    default:  // 111, the generic blocker, has no kind and attacks nothing
-      break;
-  }
+  if (kind == OU) ou = s;
+  ugokiGoto<Side>(
+      kind,
+      [&](auto d) {
+        step<decltype(d)::value>(a, s);
+        return false;
+      },
+      [&](auto d) {
+        line<decltype(d)::value>(b, a, s, ek);
+        return false;
+      });
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "mate/tume.h"
 
 #include "mate/attacks.h"
+#include "model/ugoki.h"
 
 namespace syougi {
 
@@ -33,7 +34,9 @@ constexpr Row kRows[12] = {
 template <int N>
 constexpr bool kOute = N % 2 == 1;        // side 2 checks
 template <int N>
-constexpr bool kHayagiri = N >= 3;        // ends at the first mate in one; square-left rule
+constexpr bool kHayagiri = N >= 3;        // ends at the first mate in one
+template <int N>
+constexpr bool kUkeAtoKinsi = N >= 3;     // no step onto the square the answer left
 template <int N>
 constexpr bool kKikenSirabe = N >= 4 && N % 2 == 0;
 template <int N>
@@ -71,6 +74,18 @@ constexpr bool usiroNaname(int32_t c) {  // k+11, k-9
 }
 constexpr bool hisya(int32_t c) { return c == 202 || c == 212; }
 constexpr bool kaku(int32_t c) { return c == 203 || c == 213; }
+
+static_assert(outeNoRui([](int k) { return mae1(200 + k); },
+                        [](int k) { return maeNaname(200 + k); },
+                        [](int k) { return yoko(200 + k); },
+                        [](int k) { return usiroNaname(200 + k); }));
+
+// The squares around side 1's king where a dropped gold or silver checks it,
+// in the order they are tried: those from which the piece reaches the king,
+// that is the kind's side-1 steps from the king.
+constexpr int kKinUti[] = {9, -1, -11, -10, 10, 1};
+constexpr int kGinUti[] = {9, -1, -11, 11, -9};
+static_assert(tobiWa(KI, kKinUti, 6) && tobiWa(GI, kGinUti, 5));
 
 // Only the promoted form is made.
 template <int N>
@@ -235,51 +250,16 @@ void Tume::outeseisei() {
       const int32_t c = b[s];
       if (!side2(c)) continue;
       p.moto = s;
-      switch (c) {
-        case 201:
-          for (int d : {-11, -10, -9, 1, 11, 10, 9, -1}) outeTe<N>(s + d);
-          break;
-        case 212:
-          for (int d : {-11, -9, 11, 9}) outeTe<N>(s + d);
-          [[fallthrough]];
-        case 202:
-          outeSen<N>(s, -10);
-          outeSen<N>(s, 10);
-          outeSen<N>(s, -1);
-          outeSen<N>(s, 1);
-          break;
-        case 213:
-          for (int d : {-10, 1, 10, -1}) outeTe<N>(s + d);
-          [[fallthrough]];
-        case 203:
-          outeSen<N>(s, -11);
-          outeSen<N>(s, 11);
-          outeSen<N>(s, -9);
-          outeSen<N>(s, 9);
-          break;
-        case 204:
-        case 215:
-        case 216:
-        case 217:
-        case 218:
-          for (int d : {-10, -9, 1, 11, 10, -1}) outeTe<N>(s + d);
-          break;
-        case 205:
-          for (int d : {-11, -9, 1, 11, 9}) outeTe<N>(s + d);
-          break;
-        case 206:
-          outeTe<N>(s - 8);
-          outeTe<N>(s + 12);
-          break;
-        case 207:
-          outeSen<N>(s, 1);
-          break;
-        case 208:
-          outeTe<N>(s + 1);
-          break;
-        default:
-          break;
-      }
+      ugokiGoto<2>(
+          c - 200,
+          [&](int d) {
+            outeTe<N>(s + d);
+            return false;
+          },
+          [&](int d) {
+            outeSen<N>(s, d);
+            return false;
+          });
       if constexpr (kHayagiri<N>) {
         if (p.saikou > 0) return;
       }
@@ -315,9 +295,9 @@ void Tume::outeseisei() {
     }
   }
   if (sono(24))
-    for (int d : {9, -1, -11, -10, 10, 1}) outeUti<N>(204, K + d);
+    for (int d : kKinUti) outeUti<N>(204, K + d);
   if (sono(25))
-    for (int d : {9, -1, -11, 11, -9}) outeUti<N>(205, K + d);
+    for (int d : kGinUti) outeUti<N>(205, K + d);
   if (sono(26) && K % 10 != 1) {
     outeUti<N>(206, K + 8);
     outeUti<N>(206, K - 12);
@@ -433,51 +413,17 @@ void Tume::ukeseisei() {
       const int32_t c = b[s];
       if (!side1(c)) continue;
       p.moto = s;
-      switch (c) {
-        case 101:
-          for (int d : {-11, -10, -9, 1, 11, 10, 9, -1}) ukeTe<N>(s + d);
-          break;
-        case 112:
-          for (int d : {-11, -9, 11, 9}) ukeTe<N>(s + d);
-          [[fallthrough]];
-        case 102:
-          ukeSen<N>(s, -10);
-          ukeSen<N>(s, 10);
-          ukeSen<N>(s, -1);
-          ukeSen<N>(s, 1);
-          break;
-        case 113:
-          for (int d : {-10, 1, 10, -1}) ukeTe<N>(s + d);
-          [[fallthrough]];
-        case 103:
-          ukeSen<N>(s, -11);
-          ukeSen<N>(s, 11);
-          ukeSen<N>(s, -9);
-          ukeSen<N>(s, 9);
-          break;
-        case 104:
-        case 115:
-        case 116:
-        case 117:
-        case 118:
-          for (int d : {10, 9, -1, -11, -10, 1}) ukeTe<N>(s + d);
-          break;
-        case 105:
-          for (int d : {11, 9, -1, -11, -9}) ukeTe<N>(s + d);
-          break;
-        case 106:
-          ukeTe<N>(s + 8);
-          ukeTe<N>(s - 12);
-          break;
-        case 107:
-          ukeSen<N>(s, -1);
-          break;
-        case 108:
-          ukeTe<N>(s - 1);
-          break;
-        default:
-          break;
-      }
+      // The generic blocker 111 is no kind and moves nowhere.
+      ugokiGoto<1>(
+          c - 100,
+          [&](int d) {
+            ukeTe<N>(s + d);
+            return false;
+          },
+          [&](int d) {
+            ukeSen<N>(s, d);
+            return false;
+          });
     }
   }
 
@@ -504,7 +450,7 @@ void Tume::tumeiku() {
   constexpr int side = kOute<N> ? 2 : 1;
 
   if constexpr (kOute<N>) {
-    if constexpr (kHayagiri<N>) {
+    if constexpr (kUkeAtoKinsi<N>) {
       // Do not step onto the square the answer left when that answer added
       // defence to it.
       const Ply& u = p_[N - 1];

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "model/board.h"
+#include "model/ugoki.h"
 
 namespace syougi::kiki {
 
@@ -118,30 +119,28 @@ inline void bishopLines(const Ban& b, Kiki& a, int s) {
   slide<Side, kBishopBack, 10 - F>(b, a, s);
 }
 
-constexpr bool hasiru(int kind) {
-  return kind == HI || kind == RY || kind == KA || kind == UM || kind == KY;
-}
+constexpr bool hasiru(int kind) { return kUgoki[kind].hasiriSu > 0; }
 
-// The single steps of each kind (side 1; side 2 negates them). The sliding
-// kinds have their lines counted separately.
+// The lines above are the step table's, each with its class.
+static_assert(hasiriWa(HI, {-10, 10, -1, 1}) && hasiriWa(RY, {-10, 10, -1, 1}));
+static_assert(hasiriWa(KA, {-11, 9, -9, 11}) && hasiriWa(UM, {-11, 9, -9, 11}));
+static_assert(hasiriWa(KY, {-1}));
+static_assert(hasiru(HI) && hasiru(RY) && hasiru(KA) && hasiru(UM) && hasiru(KY));
+
+// The single steps of each kind (side 1; side 2 negates them, which leaves
+// the kinds that move alike both ways as they are). The sliding kinds have
+// their lines counted separately. The order is the step table's; counts do
+// not depend on it.
 struct Steps {
   int n;
   int d[8];
 };
 constexpr std::array<Steps, 19> makeSteps() {
   std::array<Steps, 19> t{};
-  const auto kin = Steps{6, {-11, 9, -1, 1, -10, 10}};
-  t[OU] = Steps{8, {-11, -10, -9, -1, 1, 9, 10, 11}};
-  t[RY] = Steps{4, {-11, -9, 9, 11}};
-  t[UM] = Steps{4, {-10, -1, 1, 10}};
-  t[KI] = kin;
-  t[NG] = kin;
-  t[NK] = kin;
-  t[NY] = kin;
-  t[TO] = kin;
-  t[GI] = Steps{5, {-11, 9, -1, -9, 11}};
-  t[KE] = Steps{2, {-12, 8}};
-  t[FU] = Steps{1, {-1}};
+  for (int k = 0; k < 19; ++k) {
+    t[k].n = kUgoki[k].tobiSu;
+    for (int i = 0; i < 8; ++i) t[k].d[i] = kUgoki[k].tobi[i];
+  }
   return t;
 }
 inline constexpr std::array<Steps, 19> kSteps = makeSteps();

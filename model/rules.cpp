@@ -1,6 +1,7 @@
 #include "model/rules.h"
 
 #include "model/attacks.h"
+#include "model/ugoki.h"
 
 namespace syougi {
 
@@ -49,45 +50,22 @@ void ikerusirabe(const Ban& aru, const Mochi& arull, int sentaku, Ikeru& ikeru) 
     return;
   }
   if (!isSquare(s)) return;
-  switch (aru[s]) {
-    case 101:
-      for (int d : {-11, -10, -9, 1, 11, 10, 9, -1}) step(aru, ikeru, s + d);
-      break;
-    case 112:
-      for (int d : {-11, -9, 11, 9}) step(aru, ikeru, s + d);
-      [[fallthrough]];
-    case 102:
-      for (int d : {-10, 10, 1, -1}) slide(aru, ikeru, s, d);
-      break;
-    case 113:
-      for (int d : {-10, 1, 10, -1}) step(aru, ikeru, s + d);
-      [[fallthrough]];
-    case 103:
-      for (int d : {-11, 9, -9, 11}) slide(aru, ikeru, s, d);
-      break;
-    case 104:
-    case 115:
-    case 116:
-    case 117:
-    case 118:
-      for (int d : {-11, -10, 1, 10, 9, -1}) step(aru, ikeru, s + d);
-      break;
-    case 105:
-      for (int d : {-11, -9, 11, 9, -1}) step(aru, ikeru, s + d);
-      break;
-    case 106:
-      step(aru, ikeru, s + 8);
-      if (s - 12 >= 0) step(aru, ikeru, s - 12);
-      break;
-    case 107:
-      slide(aru, ikeru, s, -1);
-      break;
-    case 108:
-      step(aru, ikeru, s - 1);
-      break;
-    default:
-      break;
-  }
+  if (sideOf(aru[s]) != 1) return;
+  // The generic blocker 111 is no kind and moves nowhere.
+  ugokiGoto<1>(
+      kindOf(aru[s]),
+      [&](auto d) {
+        // A knight on 11 cannot occur in play; keep its jump inside the cells.
+        if constexpr (decltype(d)::value < -11) {
+          if (s + d < 0) return false;
+        }
+        step(aru, ikeru, s + d);
+        return false;
+      },
+      [&](int d) {
+        slide(aru, ikeru, s, d);
+        return false;
+      });
 }
 
 Nari nariKubun(int32_t code, int moto, int saki) {

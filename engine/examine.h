@@ -1,0 +1,255 @@
+// The candidate examination of the main search: each generated move, made
+// on its ply's board, is checked, scored and put into the ply's sorted list.
+// Part of the search's one translation unit (included by search.cpp).
+#pragma once
+
+#include <bit>
+
+#include "engine/rows.h"
+#include "engine/search.h"
+#include "model/ugoki.h"
+
+namespace syougi {
+
+namespace {
+
+// Kinds that can give check from each neighbour class of the mate test:
+// front, front diagonal, side or back, back diagonal.
+constexpr bool atariFront(int k) { return k != OU && k != KA && k != KE; }
+constexpr bool atariFrontDiag(int k) {
+  return k == KA || k == UM || k == RY || k == KI || k == GI || minorPromoted(k);
+}
+constexpr bool atariSide(int k) {
+  return k == HI || k == RY || k == UM || k == KI || minorPromoted(k);
+}
+constexpr bool atariBackDiag(int k) { return k == KA || k == UM || k == RY || k == GI; }
+
+static_assert(outeNoRui(atariFront, atariFrontDiag, atariSide, atariBackDiag));
+
+}  // namespace
+
+template <int N>
+void Search::narabekae() {
+  Ply& p = t_[N];
+  constexpr int W = kRow[N].width;
+  const int16_t v = static_cast<int16_t>(p.ten);
+  if (!better<N>(v, p.kten[W - 1])) return;  // not better than the last slot
+  for (int i = 0; i < W; ++i) {
+    if (!better<N>(v, p.kten[i])) continue;
+    for (int j = W - 1; j > i; --j) {
+      p.kmoto[j] = p.kmoto[j - 1];
+      p.ksaki[j] = p.ksaki[j - 1];
+      p.kten[j] = p.kten[j - 1];
+    }
+    p.kmoto[i] = p.moto;
+    p.ksaki[i] = p.saki;
+    p.kten[i] = v;
+    return;
+  }
+}
+
+// Ply N's attack counts after the candidate made on its board, from the
+// parent's by the one move.
+template <int N>
+void Search::kikiKousin() {
+  Ply& p = t_[N];
+  const Ply& q = t_[N - 1];
+  // A captured king leaves the old square in place rather than garbage.
+  p.oupl1 = q.oupl1;
+  p.oupl2 = q.oupl2;
+  kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.moto, p.saki, p.toripl1, p.toripl2, p.syurui,
+                      p.oupl1, p.oupl2);
+}
+
+// The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the
+// leaf examinations kouhosirabe7 / kouhosirabe9): the move is made on ply N's
+// board and described by its moto/saki (both 0 for a pass).
+template <int N, bool Leaf>
+void Search::kouhosirabeN() {
+  constexpr int M = sideAt(N);
+  constexpr int O = 3 - M;
+  Ply& p = t_[N];
+  const Ply& q = t_[N - 1];
+  ++kensa;
+  ++kensaAt[N];
+
+  p.ten = 0;
+  p.kiken = 0;
+  p.kikenbasyo = 0;
+  kikiKousin<N>();
+  const Kiki& aM = kikiOf<M>(p);
+  const Kiki& aO = kikiOf<O>(p);
+  const int kM = ouOf<M>(p);
+  const int kO = ouOf<O>(p);
+
+  // A side without a king (set-up positions) has nothing to expose or mate.
+  if (isSquare(kM) && aO[kM] > 0) return;
+
+  int32_t ten = 0;
+  if (isSquare(kO) && aM[kO] > 0) {
+    ten += M == 2 ? 200 : -200;
+    // Neighbours of O's king: front, front diagonals, sides, back, back
+    // diagonals ("front" is toward O's opponent).
+    constexpr int F = O == 1 ? -1 : 1;
+    constexpr int d[8] = {F, 11 * F, -9 * F, 10 * F, -10 * F, -F, -11 * F, 9 * F};
+    bool nige = false;
+    int32_t basyo = 0;
+    for (int i = 0; i < 8; ++i) {
+      const int n = kO + d[i];
+      const int32_t c = p.aru[n];
+      if (c != SOTO && c / 100 != O && aM[n] == 0) nige = true;
+      if (c / 100 != M) continue;
+      const int k = c % 100;
+      const bool atari = i == 0   ? atariFront(k)
+                         : i <= 2 ? atariFrontDiag(k)
+                         : i <= 5 ? atariSide(k)
+                                  : atariBackDiag(k);
+      if (atari) basyo = n;
+    }
+    p.kikenbasyo = basyo;
+    if (!nige && basyo != 0 && aO[basyo] <= 1 && aM[basyo] > 0) {
+      // A mate by a pawn drop is against the rules: the move is dropped.
+      if (p.moto != M * 100 + FU) {
+        p.saikou = kRow[N].mate;
+        if constexpr (kTumiKiroku<N>) {
+          moto = p.moto;
+          saki = p.saki;
+        }
+      }
+      return;
+    }
+  }
+
+  // Threats: the largest loss O can inflict on one of M's pieces.
+  {
+    const auto& w = M == 2 ? bs_.basyo2 : bs_.basyo1;
+    constexpr int F = M == 2 ? 1 : -1;  // M's forward
+    constexpr int o = O * 100;
+    const int to = p.saki % 100;
+    const bool toru = p.saki != 0 && q.aru[to] != 0;
+    int16_t kiken = 0;
+    const Komabit bM = p.syurui.zenbu(M);
+    // M's pieces in square order: the first square with the largest loss is kept.
+    for (int i = 0; i < 2; ++i) {
+      for (uint64_t x = bM.w[i]; x != 0; x &= x - 1) {
+        const int s = i * 64 + std::countr_zero(x);
+        if (aO[s] == 0) continue;
+        const int32_t c = p.aru[s];
+        const int kd = c % 100;
+        const bool oogoma = kd == OU || kd == HI || kd == KA || kd == RY || kd == UM;
+        if (!oogoma && w[s] <= 19) continue;
+        const int32_t v = komaten[c];
+        const int32_t ws = w[s];
+        const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;
+        int32_t k = 0;
+        if (aM[s] > 0) {
+          // O's pieces standing where they attack s; the last match wins.
+          // Squares from which an O piece reaches s, written from M's side:
+          // O's piece at s + F*x moves by -F*x.
+          const int32_t f1 = p.aru[s + F];                               // in front of s
+          const int32_t fl = p.aru[s + F + 10], fr = p.aru[s + F - 10];  // front diagonals
+          const int32_t sl = p.aru[s + 10], sr = p.aru[s - 10];          // sides
+          const int32_t b1 = p.aru[s - F];                               // behind
+          const int32_t bl = p.aru[s - F + 10], br = p.aru[s - F - 10];  // back diagonals
+          const auto kin = [&](int32_t code) {
+            return f1 == code || fl == code || fr == code || sl == code || sr == code || b1 == code;
+          };
+          const auto gin = [&](int32_t code) {
+            return f1 == code || fl == code || fr == code || bl == code || br == code;
+          };
+          if (kin(o + KI)) k = v - komaten[100 + KI];
+          if (kin(o + NG)) k = v - komaten[100 + GI];
+          if (gin(o + GI)) k = v - komaten[100 + GI];
+          if (kin(o + NK)) k = v - komaten[100 + KE] + 10;
+          if (kin(o + NY)) k = v - komaten[100 + KY] + 10;
+          // Seen from side 1's piece on 11 the second knight square is cell -1.
+          if (p.aru[s + 2 * F + 10] == o + KE ||
+              (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
+            k = v - komaten[100 + KE];
+          for (int x = s + F;; x += F) {
+            const int32_t e = p.aru[x];
+            if (e == 0) continue;
+            if (e == o + KY) k = v - komaten[100 + KY];
+            break;
+          }
+          if (kin(o + TO)) k = v - komaten[100 + FU] + 30;
+          if (f1 == o + FU) k = v - komaten[100 + FU];
+          if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
+            k = static_cast<int16_t>(k * ws) / 50;
+          } else if (kd == KY) {
+            k = static_cast<int16_t>(k * wk) / 50;
+          }
+          if (aO[s] > aM[s]) k += 2 * wk;
+        } else if (kd == HI || kd == KA || kd == RY || kd == UM) {
+          k = v;
+        } else if (kd == KY) {
+          k = wk * v / 50;
+        } else if (kd != OU) {
+          k = ws * v / 50;
+        }
+        if (k > kiken) {
+          kiken = static_cast<int16_t>(k);
+          p.kikenbasyo = s;
+        }
+        if constexpr (kSute<N, Leaf> > 0) {
+          // A quiet move that puts the piece where it is lost is not listed.
+          if (k > kSute<N, Leaf> && !toru && p.kikenbasyo == to) return;
+        }
+      }
+    }
+    p.kiken = kiken;
+    if (kiken > 0) {
+      if constexpr (Leaf) {
+        ten -= static_cast<int16_t>(4 * kiken) / 3;
+      } else {
+        ten += M == 2 ? -kiken : kiken;
+      }
+    }
+  }
+
+  // Recapture on the square where the parent's move ended.
+  if constexpr (kTorikaesi<N, Leaf>) {
+    if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
+  }
+
+  kouhosirabe(p, ten, bs_, sk_, p.syurui);
+
+  if constexpr (kZyousekiNe<N>) {
+    constexpr int32_t bonus[4] = {50, 40, 30, 30};
+    for (int k = 0; k < 4; ++k) {
+      if (p.moto == bookMoto_[k] && p.saki == bookSaki_[k]) {
+        ten += bonus[k];
+        break;
+      }
+    }
+  } else {
+    ten += bookDeep_;
+  }
+
+  ten += passAnc_[N];
+  if constexpr (!Leaf) {
+    if (p.moto == 0) {
+      const int32_t tt = bs_.teban * bs_.teban;
+      ten += M == 1 ? -tt : tt;
+    }
+  }
+
+  if constexpr (kNariTen<N>) {
+    if (p.saki > 100) {
+      const int s = p.saki - 100;
+      const int32_t c = p.aru[s];
+      if (c == 200 + NK || c == 200 + NY) ten += bs_.basyo2[s];
+      if (c == 200 + TO) ten += bs_.basyo2[s] + 10;
+    }
+  }
+
+  p.ten = ten;
+  if constexpr (Leaf) {
+    const int16_t v = static_cast<int16_t>(ten);
+    if (v > p.saikou) p.saikou = v;
+  } else {
+    narabekae<N>();
+  }
+}
+
+}  // namespace syougi
