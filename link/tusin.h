@@ -3,14 +3,15 @@
 // received message is entered into the game.
 //
 // Wiring into the window:
-// - the window implements TusinHost and owns one Port (TermiosPort for port 1)
-//   and one Tusin;
+// - the window implements TusinHost and owns one Port (makePort: a serial
+//   device, TermiosPort for port 1, or a TCP connection) and one Tusin;
 // - the panel buttons call Command1_Click, Command2_Click(0/1), Command3_Click
 //   and Command4_Click; the computer's automatic send puts its text into
 //   OutMsg and calls Command1_Click;
 // - when watchPort(fd) is called the window watches fd for reading, and
 //   polls on a short timer (about 100 ms) for line changes, errors and a
-//   full output buffer, calling portEvents() for both; watchPort(-1) ends
+//   full output buffer, calling portEvents() for both; a new watchPort(fd)
+//   moves the watch to another descriptor; watchPort(-1) ends
 //   the watching and may come from inside portEvents() (Cancel in the error
 //   dialog), so a socket notifier is to be released with deleteLater();
 // - game setup recreates the log with one empty line (the window does it,
@@ -116,6 +117,7 @@ class Tusin {
   TusinHost& host_;
   std::string logPath_;
   bool dispatching_ = false;
+  int watched_ = -1;  // the descriptor the host watches
 };
 
 }  // namespace syougi
