@@ -1,5 +1,7 @@
 #include "engine/sikou.h"
 
+#include <filesystem>
+
 #include "model/board.h"
 #include "model/rules.h"
 
@@ -24,6 +26,17 @@ bool gouhouTe(const Men& g, int32_t moto, int32_t saki) {
   return false;
 }
 
+// The book of the working folder when there is one (a user's own book
+// wins), else the installed one; with neither, the missing working one,
+// which reads as an empty book.
+const std::string& bookFile(const std::string& working, const std::string& installed) {
+  std::error_code ec;
+  if (installed.empty() || std::filesystem::exists(working, ec) ||
+      !std::filesystem::exists(installed, ec))
+    return working;
+  return installed;
+}
+
 }  // namespace
 
 Sikou::Sikou() = default;
@@ -40,7 +53,7 @@ ComKekka Sikou::erabu(const Men& m, int32_t tesuu) {
   int32_t saki = 0;
   int16_t saikou1 = 0;
 
-  book_.zyouseki(m.aru, m.arull, rng_, bookPath_);
+  book_.zyouseki(m.aru, m.arull, rng_, bookFile(bookPath_, installedBook_));
   basyosirabe(basyo_, m, tesuu);
   const ZyousekiKouho& z = book_.kouho;
 
