@@ -92,7 +92,9 @@ TEST_F(NetworkLink, TwoWindowsPlayAWholeGameOverTheirOwnTcpLink) {
   std::vector<std::string> moves;
   {
     Mado a("A", dir_ / "A", "tcp:127.0.0.1:" + port), b("B", dir_ / "B", "tcp-listen:" + port);
-    ASSERT_NO_FATAL_FAILURE(playWholeLinkGame(a, b, &moves));
+    // A's stop closes the connection under B.
+    ASSERT_NO_FATAL_FAILURE(playWholeLinkGame(
+        a, b, &moves, "box ヌバタ\t通信ポート tcp-listen:" + port + " との接続が切れました。\\nclosed by the other side"));
   }
   std::vector<std::string> expect = {"V2.2", "N+A", "N-B", "PI", "+"};
   expect.insert(expect.end(), moves.begin(), moves.end());
