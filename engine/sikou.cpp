@@ -1,7 +1,5 @@
 #include "engine/sikou.h"
 
-#include <filesystem>
-
 #include "model/board.h"
 #include "model/rules.h"
 
@@ -24,17 +22,6 @@ bool gouhouTe(const Men& g, int32_t moto, int32_t saki) {
   for (int i = 0; i < n; ++i)
     if (list[i].moto == m && list[i].saki == d && list[i].naru == naru) return true;
   return false;
-}
-
-// The book of the working folder when there is one (a user's own book
-// wins), else the installed one; with neither, the missing working one,
-// which reads as an empty book.
-const std::string& bookFile(const std::string& working, const std::string& installed) {
-  std::error_code ec;
-  if (installed.empty() || std::filesystem::exists(working, ec) ||
-      !std::filesystem::exists(installed, ec))
-    return working;
-  return installed;
 }
 
 }  // namespace

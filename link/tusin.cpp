@@ -17,6 +17,16 @@ constexpr const char* kHusei = "不正な受信MSG=";
 
 constexpr size_t kMaxMsg = 12;  // characters, the LF included
 
+std::string akenai(const Port& p, const std::string& reason) {
+  return "通信ポート " + p.name() + " を開けません。\n" + reason;
+}
+
+std::string kireta(const Port& p) {
+  std::string s = "通信ポート " + p.name() + " との接続が切れました。";
+  if (!p.why().empty()) s += "\n" + p.why();
+  return s;
+}
+
 const char* lineText(int code) {
   switch (code) {
     case kEvCd: return "CD ラインの状態が変化しました。";
@@ -39,16 +49,6 @@ const char* errorText(int code) {
     case kErDcb: return "デバイス コントロール ブロック (DCB)が取得される予期しないエラーです。";
     default: return nullptr;
   }
-}
-
-std::string akenai(const Port& p, const std::string& reason) {
-  return "通信ポート " + p.name() + " を開けません。\n" + reason;
-}
-
-std::string kireta(const Port& p) {
-  std::string s = "通信ポート " + p.name() + " との接続が切れました。";
-  if (!p.why().empty()) s += "\n" + p.why();
-  return s;
 }
 
 bool digit19(char c) { return c >= '1' && c <= '9'; }

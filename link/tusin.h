@@ -3,8 +3,8 @@
 // received message is entered into the game.
 //
 // Wiring into the window:
-// - the window implements TusinHost and owns one Port (makePort: a serial
-//   device, TermiosPort for port 1, or a TCP connection) and one Tusin;
+// - the window implements TusinHost and owns one Port (TermiosPort for port 1)
+//   and one Tusin;
 // - the panel buttons call Command1_Click, Command2_Click(0/1), Command3_Click
 //   and Command4_Click; the computer's automatic send puts its text into
 //   OutMsg and calls Command1_Click;
@@ -14,6 +14,8 @@
 //   moves the watch to another descriptor; watchPort(-1) ends
 //   the watching and may come from inside portEvents() (Cancel in the error
 //   dialog), so a socket notifier is to be released with deleteLater();
+// - makePort gives the Port for the --port text: a serial device or a TCP
+//   connection;
 // - game setup recreates the log with one empty line (the window does it,
 //   so that a log it cannot write is reported); this class only appends;
 // - while e_MouseDown runs for a received move, `zyusinmsg` still holds the
