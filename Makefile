@@ -6,9 +6,10 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev libgl-dev fonts-noto-cjk \
-  xvfb xauth socat xdotool
+  xvfb xauth socat xdotool \
+  desktop-file-utils appstream dpkg-dev
 
-.PHONY: all setup configure build run screenshot test asan-build fuzz-build fuzz fuzz-run bench match clean
+.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match clean
 
 all: build
 
@@ -24,8 +25,12 @@ setup:
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
+# Where `make install` puts the program; the window also looks there for
+# its book.
+PREFIX ?= /usr/local
+
 configure: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -38,6 +43,15 @@ run: build
 	else \
 	  cd $(BUILD) && ./syougi; \
 	fi
+
+# The programs, the menu entry and icons, the book and the manual page
+# under $(PREFIX).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD)/, installed under /usr.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # docs/screenshot.png: a few moves played by clicks under Xvfb; ImageMagick
 # is installed on demand, only for this.

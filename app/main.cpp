@@ -1,13 +1,28 @@
 #include <QApplication>
 #include <QStringList>
 #include <cstdio>
+#include <filesystem>
 
 #include "engine/sikou.h"
 #include "link/termios_port.h"
 #include "window/qt/soujuu.h"
 #include "window/qt/syougiwindow.h"
 
-// syougi [--port DEVICE] [--drive]
+namespace {
+
+// The book installed with the program: beside it as installed, wherever the
+// tree was put, else where the build meant to install it.
+std::string installedBook() {
+  const std::filesystem::path near =
+      std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / SYOUGI_BOOK_FROM_BIN;
+  std::error_code ec;
+  if (std::filesystem::exists(near, ec)) return near.lexically_normal().string();
+  return SYOUGI_INSTALLED_BOOK;
+}
+
+}  // namespace
+
+// syougi [--port DEVICE | tcp:HOST:PORT | tcp-listen:PORT] [--drive]
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::string device = syougi::TermiosPort::kPort1;
@@ -19,11 +34,13 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--drive") {
       drive = true;
     } else {
-      std::fprintf(stderr, "usage: syougi [--port DEVICE] [--drive]\n");
+      std::fprintf(stderr, "usage: syougi [--port DEVICE | tcp:HOST:PORT | tcp-listen:PORT] [--drive]\n");
       return 2;
     }
   }
   std::unique_ptr<syougi::Computer> computer = syougi::makeComputer();
+  // "joseki.lis" in the working folder first, as ever.
+  computer->setInstalledBook(installedBook());
   syougi::SyougiWindow w(computer.get(), nullptr, device);
   if (drive) new syougi::Soujuu(w, 0, stdout);
   w.show();

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
 
 namespace syougi {
@@ -219,6 +220,14 @@ void Zyouseki::teian(int32_t moto, int32_t saki, int32_t ten, const std::string&
   kouho.saki[i] = saki;
   kouho.ten[i] = ten;
   kouho.mei[i] = mei;
+}
+
+const std::string& bookFile(const std::string& working, const std::string& installed) {
+  std::error_code ec;
+  if (installed.empty() || std::filesystem::exists(working, ec) ||
+      !std::filesystem::exists(installed, ec))
+    return working;
+  return installed;
 }
 
 }  // namespace syougi

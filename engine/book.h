@@ -58,4 +58,9 @@ class Zyouseki {
   int count_ = 0;
 };
 
+// The book a computer move reads: the working folder's when there is one
+// (a user's own book wins), else the installed one; with neither, the
+// missing working one, which reads as an empty book.
+const std::string& bookFile(const std::string& working, const std::string& installed);
+
 }  // namespace syougi

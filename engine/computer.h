@@ -36,6 +36,9 @@ class Computer {
   // Where the opening book is read from ("joseki.lis" in the working
   // directory unless set).
   virtual void setBookPath(const std::string& /*path*/) {}
+  // The book read where that one is missing (the installed copy); none
+  // unless set.
+  virtual void setInstalledBook(const std::string& /*path*/) {}
 };
 
 }  // namespace syougi

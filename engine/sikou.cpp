@@ -35,7 +35,7 @@ ComKekka Sikou::erabu(const Men& m, int32_t tesuu) {
   int32_t saki = 0;
   int16_t saikou1 = 0;
 
-  book_.zyouseki(m.aru, m.arull, rng_, bookPath_);
+  book_.zyouseki(m.aru, m.arull, rng_, bookFile(bookPath_, installedBook_));
   basyosirabe(basyo_, m, tesuu);
   const ZyousekiKouho& z = book_.kouho;
 

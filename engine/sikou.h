@@ -20,6 +20,7 @@ class Sikou : public Computer {
   void youi(uint32_t seed) override;
   ComKekka erabu(const Men& m, int32_t tesuu) override;
   void setBookPath(const std::string& path) override { bookPath_ = path; }
+  void setInstalledBook(const std::string& path) override { installedBook_ = path; }
 
   const Zyouseki& book() const { return book_; }
   const std::string& sennkei() const { return sennkei_; }
@@ -32,6 +33,7 @@ class Sikou : public Computer {
   Rng rng_;
   std::string sennkei_ = "mitei";
   std::string bookPath_ = "joseki.lis";
+  std::string installedBook_;
   Tume tume_{ply_};
   Search search_{ply_};
   SearchInput in_;

@@ -3,6 +3,7 @@
 // last look.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,9 +49,19 @@ class Port {
   // The device has gone (an adapter unplugged, the other end of a
   // pseudo-terminal closed): nothing more will come through it.
   virtual bool hungUp() const { return false; }
+  // After a hang-up: false when the other end was never reached (a
+  // connection that did not come about reads as a port that cannot be
+  // opened), and why the line went, when the port knows.
+  virtual bool reached() const { return true; }
+  virtual std::string why() const { return {}; }
   // A descriptor that turns readable when characters arrive, for an event
-  // loop to watch; -1 when there is none.
+  // loop to watch; -1 when there is none. It may change in events() (a
+  // listening port hands over to the connection it took).
   virtual int fd() const { return -1; }
 };
+
+// The port a `--port` text names: "tcp:HOST:PORT" connects to another copy,
+// "tcp-listen:PORT" waits for one, anything else is a serial device.
+std::unique_ptr<Port> makePort(const std::string& text);
 
 }  // namespace syougi

@@ -19,6 +19,16 @@ constexpr const char* kHusei = "不正な受信MSG=";
 
 constexpr size_t kMaxMsg = 12;  // characters, the LF included
 
+std::string akenai(const Port& p, const std::string& reason) {
+  return "通信ポート " + p.name() + " を開けません。\n" + reason;
+}
+
+std::string kireta(const Port& p) {
+  std::string s = "通信ポート " + p.name() + " との接続が切れました。";
+  if (!p.why().empty()) s += "\n" + p.why();
+  return s;
+}
+
 const char* lineText(int code) {
   switch (code) {
     case kEvCd: return "CD ラインの状態が変化しました。";
@@ -72,14 +82,15 @@ void Tusin::Command2_Click(int index) {
     if (!port_.open(kSettings, reason)) {
       // The box stands over the idle panel, as after a lost connection.
       stop();
-      host_.messageBox("通信ポート " + port_.name() + " を開けません。\n" + reason);
+      host_.messageBox(akenai(port_, reason));
       return;
     }
     // A fragment left over from an earlier session would spoil the first
     // message of this one.
     zyusinmsg.clear();
     sousinmodemsg.clear();
-    host_.watchPort(port_.fd());
+    watched_ = port_.fd();
+    host_.watchPort(watched_);
   }
   if (index == 1) {
     host_.showCommand1(true);
@@ -101,6 +112,7 @@ void Tusin::stop() {
   host_.showCommand2(0, true);
   host_.showCommand2(1, true);
   if (port_.isOpen()) {
+    watched_ = -1;
     host_.watchPort(-1);
     port_.close();
   }
@@ -164,10 +176,16 @@ void Tusin::portEvents() {
     if (!port_.isOpen()) break;
     MSComm1_OnComm(code);
   }
-  // A vanished device would keep the descriptor readable for ever.
+  // A vanished device would keep the descriptor readable for ever. A
+  // connection that never came about is a port that could not be opened.
   if (port_.isOpen() && port_.hungUp()) {
+    const std::string text = port_.reached() ? kireta(port_) : akenai(port_, port_.why());
     Command4_Click();
-    host_.messageBox("通信ポート " + port_.name() + " との接続が切れました。");
+    host_.messageBox(text);
+  } else if (port_.isOpen() && port_.fd() != watched_) {
+    // A listening port has handed over to the connection it took.
+    watched_ = port_.fd();
+    host_.watchPort(watched_);
   }
   dispatching_ = false;
 }

@@ -10,9 +10,12 @@
 //   OutMsg and calls Command1_Click;
 // - when watchPort(fd) is called the window watches fd for reading, and
 //   polls on a short timer (about 100 ms) for line changes, errors and a
-//   full output buffer, calling portEvents() for both; watchPort(-1) ends
+//   full output buffer, calling portEvents() for both; a new watchPort(fd)
+//   moves the watch to another descriptor; watchPort(-1) ends
 //   the watching and may come from inside portEvents() (Cancel in the error
 //   dialog), so a socket notifier is to be released with deleteLater();
+// - makePort gives the Port for the --port text: a serial device or a TCP
+//   connection;
 // - game setup recreates the log with one empty line (the window does it,
 //   so that a log it cannot write is reported); this class only appends;
 // - while e_MouseDown runs for a received move, `zyusinmsg` still holds the
@@ -116,6 +119,7 @@ class Tusin {
   TusinHost& host_;
   std::string logPath_;
   bool dispatching_ = false;
+  int watched_ = -1;  // the descriptor the host watches
 };
 
 }  // namespace syougi

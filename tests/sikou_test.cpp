@@ -249,3 +249,26 @@ TEST_F(SikouTest, AnExactMatchDrawnAt50IsPlayed) {
   }
   EXPECT_TRUE(seen);
 }
+
+TEST_F(SikouTest, AWorkingFolderBookWinsTheInstalledOneStandsInForNone) {
+  Ban b;
+  Mochi m;
+  syokihaiti(b, m);
+  const std::string installed = (dir_ / "installed.lis").string();
+  std::ofstream(installed, std::ios::binary) << record(33, 34, "inst", b, m);
+  sikou_.setInstalledBook(installed);
+  ComKekka r = sikou_.erabu(test::menOf(b, m), 1);
+  EXPECT_TRUE(r.book);
+  EXPECT_EQ(r.sennkei, "inst");
+  writeBook(record(73, 74, "mine", b, m));
+  r = sikou_.erabu(test::menOf(b, m), 1);
+  EXPECT_TRUE(r.book);
+  EXPECT_EQ(r.moto, 73);
+  EXPECT_EQ(r.sennkei, "mine");
+  // With neither the book is empty and the search chooses.
+  std::filesystem::remove(book_);
+  std::filesystem::remove(installed);
+  r = sikou_.erabu(test::menOf(b, m), 1);
+  EXPECT_FALSE(r.book);
+  EXPECT_TRUE(r.searched);
+}

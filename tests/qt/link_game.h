@@ -220,7 +220,9 @@ inline void replay(const std::vector<std::string>& moves) {
 // A's computer moves first and sends first; B's user side is the line. Both
 // records must agree move for move, both logs hold every message, and both
 // panels stop on request. The move lines (with "%TORYO") go to `moves`.
-inline void playWholeLinkGame(Mado& a, Mado& b, std::vector<std::string>* moves = nullptr) {
+// Where A's stop ends a connection, B shows `bSees` and stops by itself.
+inline void playWholeLinkGame(Mado& a, Mado& b, std::vector<std::string>* moves = nullptr,
+                              const std::string& bSees = {}) {
   ASSERT_TRUE(a.started());
   ASSERT_TRUE(b.started());
   // B must be listening before A's first move goes out.
@@ -323,7 +325,12 @@ inline void playWholeLinkGame(Mado& a, Mado& b, std::vector<std::string>* moves 
 
   // Either user stops the link; the panels return to idle.
   for (Mado* m : both) {
-    EXPECT_EQ(m->ask("click Command4"), "ok click Command4") << m->name();
+    if (m == &b && !bSees.empty()) {
+      EXPECT_EQ(m->next(), bSees);
+      EXPECT_EQ(m->ask("answer OK"), "ok answer OK");
+    } else {
+      EXPECT_EQ(m->ask("click Command4"), "ok click Command4") << m->name();
+    }
     EXPECT_EQ(m->ask("shown Command2_0"), "ok shown Command2_0 1") << m->name();
     EXPECT_EQ(m->ask("shown Command2_1"), "ok shown Command2_1 1") << m->name();
     EXPECT_EQ(m->ask("shown Command4"), "ok shown Command4 0") << m->name();

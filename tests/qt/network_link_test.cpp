@@ -1,16 +1,19 @@
-// Two window processes as on two machines: each port is a pseudo-terminal
-// that socat bridges to TCP, one side listening on a loopback port and the
-// other connecting to it. The program is the same as on a cable; a whole
-// automatic match runs over the connection, and both saved records convert
-// to the same CSA record.
+// Two window processes as on two machines, joined by the program's own TCP
+// link: one waits for a connection on a loopback port, the other connects
+// to it. A whole automatic match runs over the connection, and both saved
+// records convert to the same CSA record. Also a connection refused, seen
+// in the real window.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include "tests/qt/link_game.h"
-#include "tests/qt/socat_pair.h"
 
 namespace syougi {
 namespace {
@@ -39,6 +42,31 @@ std::vector<std::string> csaWithoutTimes(const fs::path& record) {
   return lines;
 }
 
+// A loopback port the system picks, bound so that nobody else takes it but
+// not listening: a connection to it is refused until release().
+class Kuukou {
+ public:
+  Kuukou() {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in in{};
+    in.sin_family = AF_INET;
+    in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof in;
+    if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&in), sizeof in) == 0 &&
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&in), &len) == 0)
+      port = ntohs(in.sin_port);
+  }
+  ~Kuukou() { release(); }
+  void release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  int port = 0;
+
+ private:
+  int fd_ = -1;
+};
+
 class NetworkLink : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,29 +77,51 @@ class NetworkLink : public ::testing::Test {
     dir_ = tmpl;
   }
   void TearDown() override {
-    link_.stop();
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
 
   fs::path dir_;
-  test::SocatTcp link_;
 };
 
-TEST_F(NetworkLink, TwoWindowsPlayAWholeGameOverATcpConnection) {
-  ASSERT_TRUE(link_.start(dir_)) << "no TCP link:\n"
-                                 << fileBytes(dir_ / "listen.log") << fileBytes(dir_ / "connect.log");
-  // The listening side took the connection from the other one on 127.0.0.1.
-  EXPECT_NE(fileBytes(dir_ / "listen.log").find("accepting connection from AF=2 127.0.0.1:"), std::string::npos);
+TEST_F(NetworkLink, TwoWindowsPlayAWholeGameOverTheirOwnTcpLink) {
+  Kuukou free;
+  ASSERT_GT(free.port, 0);
+  const std::string port = std::to_string(free.port);
+  free.release();  // B listens on it
   std::vector<std::string> moves;
   {
-    Mado a("A", dir_ / "A", link_.a), b("B", dir_ / "B", link_.b);
-    ASSERT_NO_FATAL_FAILURE(playWholeLinkGame(a, b, &moves));
+    Mado a("A", dir_ / "A", "tcp:127.0.0.1:" + port), b("B", dir_ / "B", "tcp-listen:" + port);
+    // A's stop closes the connection under B.
+    ASSERT_NO_FATAL_FAILURE(playWholeLinkGame(
+        a, b, &moves, "box ヌバタ\t通信ポート tcp-listen:" + port + " との接続が切れました。\\nclosed by the other side"));
   }
   std::vector<std::string> expect = {"V2.2", "N+A", "N-B", "PI", "+"};
   expect.insert(expect.end(), moves.begin(), moves.end());
   EXPECT_EQ(csaWithoutTimes(dir_ / "A" / "kifu.csa"), expect);
   EXPECT_EQ(csaWithoutTimes(dir_ / "B" / "kifu.csa"), expect);
+}
+
+TEST_F(NetworkLink, ARefusedConnectionIsShownAndTheGameOnTheBoardIsKept) {
+  Kuukou refusing;
+  ASSERT_GT(refusing.port, 0);
+  const std::string to = "tcp:127.0.0.1:" + std::to_string(refusing.port);
+  Mado w("W", dir_ / "W", to);
+  ASSERT_TRUE(w.started());
+  for (const char* c : {"click kaisisennte", "click e77", "click e76"})
+    ASSERT_EQ(w.ask(c), std::string("ok ") + c);
+  ASSERT_EQ(w.ask("wait-idle"), "ok idle");
+  const std::string record = w.ask("text kifu");
+  ASSERT_NE(record.find("+7776FU"), std::string::npos) << record;
+  ASSERT_EQ(w.ask("click Command2_1"), "ok click Command2_1");
+  EXPECT_EQ(w.next(), "box ヌバタ\t通信ポート " + to + " を開けません。\\nConnection refused");
+  EXPECT_EQ(w.ask("answer OK"), "ok answer OK");
+  EXPECT_EQ(w.ask("shown Command2_0"), "ok shown Command2_0 1");
+  EXPECT_EQ(w.ask("shown Command2_1"), "ok shown Command2_1 1");
+  EXPECT_EQ(w.ask("shown Command4"), "ok shown Command4 0");
+  EXPECT_EQ(w.ask("text kifu"), record);
+  EXPECT_EQ(w.ask("text tesuul"), "ok text tesuul 3");
+  EXPECT_TRUE(w.boxes.empty()) << w.boxes.front();
 }
 
 }  // namespace

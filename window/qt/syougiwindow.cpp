@@ -133,10 +133,10 @@ QFrame* waku(QWidget* parent, const char* name, const QColor& c) {
 }  // namespace
 
 SyougiWindow::SyougiWindow(Computer* computer, QWidget* parent, const std::string& device)
-    : QMainWindow(parent), flow_(*this, computer), port_(device) {
+    : QMainWindow(parent), flow_(*this, computer), port_(makePort(device)) {
   tokei = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
   for (int c = 0; c <= 218; ++c) koma_[c] = komaGazou(c);
-  tusin_ = std::make_unique<SyougiTusin>(*this, flow_, port_);
+  tusin_ = std::make_unique<SyougiTusin>(*this, flow_, *port_);
   tusin_->kansi = [this](int fd) { kansi(fd); };
   tukuru();
   t.setSingleShot(true);

@@ -34,13 +34,15 @@ QPixmap komaGazou(int32_t code);
 
 class SyougiWindow : public QMainWindow, public Gamen {
  public:
-  // `device` is the serial device of port 1.
+  // `device` names the link's port as `--port` does: a serial device (port 1
+  // by default), "tcp:HOST:PORT" or "tcp-listen:PORT".
   explicit SyougiWindow(Computer* computer, QWidget* parent = nullptr,
                         const std::string& device = TermiosPort::kPort1);
   ~SyougiWindow() override;
 
   Syougi& flow() { return flow_; }
   SyougiTusin& link() { return *tusin_; }
+  Port& port() { return *port_; }
   // Time of day in seconds; tests may replace it.
   std::function<double()> tokei;
 
@@ -90,7 +92,7 @@ class SyougiWindow : public QMainWindow, public Gamen {
   void portEvents();
 
   Syougi flow_;
-  TermiosPort port_;
+  std::unique_ptr<Port> port_;
   std::unique_ptr<SyougiTusin> tusin_;
   // The port's descriptor turning readable, and a poll for line changes and
   // errors, which do not make it readable.
