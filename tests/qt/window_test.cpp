@@ -128,8 +128,9 @@ TEST_F(WindowTest, MenuBarOrderCaptionsAndStatesBeforeAGame) {
   ASSERT_EQ(file.size(), 3);
   EXPECT_EQ(file[0]->text(), QString::fromUtf8("保存(&a)"));
   EXPECT_TRUE(file[0]->isEnabled());
-  EXPECT_EQ(file[1]->text(), QString::fromUtf8("読み込み(&o)"));
-  EXPECT_FALSE(file[1]->isEnabled());
+  EXPECT_EQ(file[1]->text(), QString::fromUtf8("開く(&o)..."));
+  EXPECT_TRUE(file[1]->isEnabled());
+  EXPECT_EQ(file[1]->shortcut(), QKeySequence(QKeySequence::Open));
   EXPECT_EQ(file[2]->text(), QString::fromUtf8("局面出力(&s)"));
   QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
   EXPECT_TRUE(find<QAction>("touryou")->isEnabled());
