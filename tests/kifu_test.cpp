@@ -330,6 +330,8 @@ TEST_F(KifuFlow, TheProgramWritesTheRecordOrRefusesIt) {
   {
     std::ofstream("good.csa", std::ios::binary) << "T5\r\n+7776FU\r\n";
     std::ofstream("bad.csa", std::ios::binary) << "T5\r\n+7776FU\r\nT3\r\n-3335FU\r\n";
+    std::ofstream("bom.csa", std::ios::binary) << "\xEF\xBB\xBFT5\r\n+7776FU\r\n";
+    std::ofstream("cr.csa", std::ios::binary) << "T5\r+7776FU\r";
   }
   struct Case {
     std::string args;
@@ -346,6 +348,11 @@ TEST_F(KifuFlow, TheProgramWritesTheRecordOrRefusesIt) {
       {"bad.csa", 2, "", "syougi-kifu: bad.csa: line 4: FU on 33 cannot move to 35: \"-3335FU\"\n"},
       {"--kif bad.csa", 2, "", "syougi-kifu: bad.csa: line 4: FU on 33 cannot move to 35: \"-3335FU\"\n"},
       {"missing.csa", 2, "", "syougi-kifu: cannot read missing.csa: No such file or directory\n"},
+      {".", 2, "", "syougi-kifu: cannot read .: Is a directory\n"},
+      {"/dev/zero", 2, "", "syougi-kifu: /dev/zero: the file is larger than any saved record\n"},
+      {"bom.csa", 0, "V2.2\nN+先手\nN-後手\nPI\n+\n+7776FU\nT5\n", ""},
+      {"cr.csa", 2, "",
+       "syougi-kifu: cr.csa: line 1: a line ends in CR alone; the lines of a record end in CR LF or LF\n"},
       {"--csa good.csa", 2, "", "usage: syougi-kifu [--kif] [--sente NAME] [--gote NAME] kifu.csa\n"},
   };
   for (const Case& c : cases) {
