@@ -14,6 +14,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/qt/kotae.h"
 #include "window/qt/syougiwindow.h"
@@ -92,6 +93,22 @@ TEST_F(WindowTest, StartThenMovePawnByMouse) {
   EXPECT_FALSE(w->t.isActive());
   EXPECT_EQ(label("tesuul"), "2");
   EXPECT_EQ(w->flow().game.aru[33], 208);
+}
+
+// A resumed record with the second player to move: the board turned, the
+// computer's last move marked, the user's turn.
+TEST_F(WindowTest, AnOpenedRecordResumesOnTheBoard) {
+  std::ofstream("g.kif", std::ios::binary) << "   1 ７六歩(77)   ( 0:07/00:00:07)\n";
+  ASSERT_TRUE(w->flow().hiraku("g.kif"));
+  EXPECT_FALSE(find<QWidget>("kaisi")->isVisible());
+  EXPECT_EQ(pic("e34"), komaGazou(208).toImage());
+  EXPECT_EQ(pic("e33"), komaGazou(0).toImage());
+  EXPECT_EQ(find<QWidget>("senn2")->pos(), find<QWidget>("e34")->pos());
+  EXPECT_TRUE(find<QWidget>("senn2")->isVisible());
+  EXPECT_EQ(label("zenntel"), QString::fromUtf8("34歩"));
+  EXPECT_EQ(label("tebannl"), "You");
+  EXPECT_EQ(label("tokipl2l"), "7");
+  EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T7\r\n+7776FU"));
 }
 
 TEST_F(WindowTest, ComputerFirstStartArmsFiftyMilliseconds) {
