@@ -226,15 +226,21 @@ bool hajimaru(std::string_view s, std::string_view p) { return s.substr(0, p.siz
 
 // Leading and trailing ASCII and full-width spaces off.
 std::string_view kezuru(std::string_view s) {
-  for (bool more = true; more;) {
-    more = false;
-    if (hajimaru(s, " ") || hajimaru(s, "\t")) s.remove_prefix(1), more = true;
-    if (hajimaru(s, "　")) s.remove_prefix(3), more = true;
+  for (;;) {
+    if (hajimaru(s, " ") || hajimaru(s, "\t"))
+      s.remove_prefix(1);
+    else if (hajimaru(s, "　"))
+      s.remove_prefix(3);
+    else
+      break;
   }
-  for (bool more = true; more;) {
-    more = false;
-    if (s.ends_with(' ') || s.ends_with('\t')) s.remove_suffix(1), more = true;
-    if (s.ends_with("　")) s.remove_suffix(3), more = true;
+  for (;;) {
+    if (s.ends_with(' ') || s.ends_with('\t'))
+      s.remove_suffix(1);
+    else if (s.ends_with("　"))
+      s.remove_suffix(3);
+    else
+      break;
   }
   return s;
 }
