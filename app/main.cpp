@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 
@@ -22,19 +23,23 @@ std::string installedBook() {
 
 }  // namespace
 
-// syougi [--port DEVICE | tcp:HOST:PORT | tcp-listen:PORT] [--drive]
+// syougi [--port DEVICE | tcp:HOST:PORT | tcp-listen:PORT] [--drive] [FILE]
+// FILE: a saved record to open at start.
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::string device = syougi::TermiosPort::kPort1;
   bool drive = false;
+  QString file;
   const QStringList args = app.arguments();
   for (qsizetype i = 1; i < args.size(); ++i) {
     if (args[i] == "--port" && i + 1 < args.size()) {
       device = args[++i].toStdString();
     } else if (args[i] == "--drive") {
       drive = true;
+    } else if (!args[i].startsWith("--") && file.isEmpty()) {
+      file = args[i];
     } else {
-      std::fprintf(stderr, "usage: syougi [--port DEVICE | tcp:HOST:PORT | tcp-listen:PORT] [--drive]\n");
+      std::fprintf(stderr, "usage: syougi [--port DEVICE | tcp:HOST:PORT | tcp-listen:PORT] [--drive] [FILE]\n");
       return 2;
     }
   }
@@ -44,5 +49,7 @@ int main(int argc, char** argv) {
   syougi::SyougiWindow w(computer.get(), nullptr, device);
   if (drive) new syougi::Soujuu(w, 0, stdout);
   w.show();
+  // Inside the event loop, so that a refusal's box is one the driver sees.
+  if (!file.isEmpty()) QTimer::singleShot(0, &w, [&w, file] { w.flow().hiraku(file.toStdString()); });
   return app.exec();
 }

@@ -78,6 +78,8 @@ class FakeGamen : public Gamen {
   }
   std::string yomu(const std::string& name) override { return texts[name]; }
   void beep() override { ++beeps; }
+  std::string erabu;  // the file the dialog gives
+  std::string fairuErabu() override { return erabu; }
   void taimaa(int ms) override {
     timer = ms;
     timerLog.push_back(ms);

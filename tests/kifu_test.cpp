@@ -35,7 +35,7 @@ std::vector<std::string> split(const std::string& s) {
 
 kifu::Kifu read(const std::string& text) {
   kifu::Ayamari err;
-  const std::optional<kifu::Kifu> k = kifu::yomu(text, err);
+  const std::optional<kifu::Kifu> k = kifuYomu(text, err);
   EXPECT_TRUE(k.has_value()) << "line " << err.gyou << ": " << err.why;
   return k.value_or(kifu::Kifu{});
 }
@@ -236,8 +236,8 @@ TEST_F(KifuFlow, RealGamesReplayInTheReferee) {
   }
 }
 
-// Move texts, worked out by hand: 同, 成 (forced and chosen), 不成, 打, and
-// promoted pieces moving.
+// Move texts, worked out by hand: 同, 成 (forced and chosen), a declined
+// promotion left unmarked, 打, and promoted pieces moving.
 TEST(KifuTe, KifMoveTexts) {
   struct Case {
     std::vector<std::string> moves;
@@ -247,7 +247,7 @@ TEST(KifuTe, KifMoveTexts) {
       {{"+7776FU", "-3334FU", "+7675FU", "-3435FU", "+7574FU", "-3536FU", "+7473FU", "-3637FU",
         "+7372FU", "-3738FU", "+7271TO", "-6171KI", "+0073FU", "-3839TO", "+4939KI"},
        {"７六歩(77)", "３四歩(33)", "７五歩(76)", "３五歩(34)", "７四歩(75)", "３六歩(35)",
-        "７三歩不成(74)", "３七歩不成(36)", "７二歩不成(73)", "３八歩不成(37)", "７一歩成(72)",
+        "７三歩(74)", "３七歩(36)", "７二歩(73)", "３八歩(37)", "７一歩成(72)",
         "同　金(61)", "７三歩打", "３九歩成(38)", "同　金(49)"}},
       {{"+7776FU", "-3334FU", "+8833UM", "-2133KE", "+2726FU", "-0088KA", "+7988GI", "-3345KE",
         "+0055KA", "-4537NK", "+2937KE", "-5152OU", "+5533UM", "-8272HI", "+3344UM"},
@@ -288,7 +288,7 @@ TEST(KifuRead, WhatTheWindowDoesNotWriteIsRefusedWithItsLine) {
       {open + "T3\r\n", 5, "a time line that no move follows"},
       {"T0\r\n+7776FU\r\n", 1, "a time line is T and the seconds"},
       {"T5s\r\n+7776FU\r\n", 1, "a time line is T and the seconds"},
-      {"V2.2\r\nT5\r\n+7776FU\r\n", 1, "not a line of a saved record: \"V2.2\""},
+      {"V2.2\r\nT5\r\n+7776FU\r\n", 2, "a time line before the first move"},
       {"T5\r\n+7776FU\r\n%CHUDAN\r\n", 3, "not a line of a saved record"},
       {"T5\r\n+7776FU \r\n", 2, "a move is a sign, two squares and a piece name"},
       {"T5\r\n+77a6FU\r\n", 2, "a move is a sign"},
@@ -312,7 +312,7 @@ TEST(KifuRead, WhatTheWindowDoesNotWriteIsRefusedWithItsLine) {
   };
   for (const Case& c : cases) {
     kifu::Ayamari err;
-    EXPECT_FALSE(kifu::yomu(c.text, err).has_value()) << c.why;
+    EXPECT_FALSE(kifuYomu(c.text, err).has_value()) << c.why;
     EXPECT_EQ(err.gyou, c.line) << c.why;
     EXPECT_EQ(err.why.substr(0, c.why.size()), c.why) << err.why;
   }
@@ -330,6 +330,8 @@ TEST_F(KifuFlow, TheProgramWritesTheRecordOrRefusesIt) {
   {
     std::ofstream("good.csa", std::ios::binary) << "T5\r\n+7776FU\r\n";
     std::ofstream("bad.csa", std::ios::binary) << "T5\r\n+7776FU\r\nT3\r\n-3335FU\r\n";
+    std::ofstream("bom.csa", std::ios::binary) << "\xEF\xBB\xBFT5\r\n+7776FU\r\n";
+    std::ofstream("cr.csa", std::ios::binary) << "T5\r+7776FU\r";
   }
   struct Case {
     std::string args;
@@ -346,6 +348,11 @@ TEST_F(KifuFlow, TheProgramWritesTheRecordOrRefusesIt) {
       {"bad.csa", 2, "", "syougi-kifu: bad.csa: line 4: FU on 33 cannot move to 35: \"-3335FU\"\n"},
       {"--kif bad.csa", 2, "", "syougi-kifu: bad.csa: line 4: FU on 33 cannot move to 35: \"-3335FU\"\n"},
       {"missing.csa", 2, "", "syougi-kifu: cannot read missing.csa: No such file or directory\n"},
+      {".", 2, "", "syougi-kifu: cannot read .: Is a directory\n"},
+      {"/dev/zero", 2, "", "syougi-kifu: /dev/zero: the file is larger than any saved record\n"},
+      {"bom.csa", 0, "V2.2\nN+先手\nN-後手\nPI\n+\n+7776FU\nT5\n", ""},
+      {"cr.csa", 2, "",
+       "syougi-kifu: cr.csa: line 1: a line ends in CR alone; the lines of a record end in CR LF or LF\n"},
       {"--csa good.csa", 2, "", "usage: syougi-kifu [--kif] [--sente NAME] [--gote NAME] kifu.csa\n"},
   };
   for (const Case& c : cases) {

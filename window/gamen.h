@@ -37,6 +37,8 @@ class Gamen {
   // Modal OK/Cancel box with a title of its own; true for OK.
   virtual bool okCancel(const std::string& s, const std::string& title) = 0;
   virtual void beep() = 0;
+  // File dialog for a record to open; empty when cancelled.
+  virtual std::string fairuErabu() = 0;
   // Interval of timer `t` in ms; 0 switches it off.
   virtual void taimaa(int ms) = 0;
   // Time of day in seconds since midnight.

@@ -1,5 +1,6 @@
 #include "window/syougi.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -7,7 +8,9 @@
 
 #include "model/attacks.h"
 #include "model/board.h"
+#include "model/kifu_yomu.h"
 #include "model/kiroku.h"
+#include "model/kyokumen.h"
 #include "model/rules.h"
 
 namespace syougi {
@@ -460,6 +463,72 @@ void Syougi::modosu_Click() {
 }
 
 void Syougi::hozonn_Click() { kakikomu("kifu.csa", kifu + kCrLf); }
+
+void Syougi::yomikomi_Click() {
+  const std::string path = gamen_.fairuErabu();
+  if (!path.empty()) hiraku(path);
+}
+
+bool Syougi::hiraku(const std::string& path) {
+  KifuAyamari err;
+  const std::optional<KifuKiroku> kf = kifuFairuYomu(path, err);
+  if (!kf) {
+    msgbox(path + " を開けません。\n" + (err.gyou > 0 ? std::to_string(err.gyou) + "行目: " : "") + err.why);
+    return false;
+  }
+  Game& g = game;
+  const int n = static_cast<int>(kf->te.size());
+  const bool owatta = kf->owatta();
+  // The user is always at the bottom. An unfinished game goes on with the
+  // user to move, so after an odd number of moves the user is the second
+  // player and the board is turned as in a game the computer began; a
+  // finished one is shown from the first player's side.
+  const bool userSente = owatta || n % 2 == 0;
+  gamen_.taimaa(0);
+  youi();
+  Kyokumen k;
+  hirate(k);
+  int goukei[2] = {0, 0};  // user, computer
+  for (int t = 1; t <= n; ++t) {
+    const KifuSasite& te = kf->te[t - 1];
+    KirokuTe kt;
+    kirokuTeSasu(k, te.csa, Utifuzume::kYurusu, kt);  // read and checked already
+    if (userSente)
+      g.aru = k.aru, g.arull = k.arull;
+    else
+      hanten(k.aru, k.arull, g.aru, g.arull);
+    for (int c = 0; c < 100; ++c) g.rekiaru[t][c] = g.aru[c];
+    for (int c = 0; c < 29; ++c) g.rekiarull[t][c] = g.arull[c];
+    const bool user = (t % 2 == 1) == userSente;
+    goukei[user ? 0 : 1] += te.byou;
+    (user ? g.rekitoki1 : g.rekitoki2)[t] = goukei[user ? 0 : 1];
+    // The window writes at least one second for a move.
+    if (t > 1) kifu += kCrLf;
+    kifu += "T" + std::to_string(std::max(te.byou, 1)) + kCrLf + te.csa;
+  }
+  if (kf->toryo) kifu += std::string(kCrLf) + "%TORYO";
+  g.tesuu = n + 1;
+  gamen_.text("kifu", kifu);
+  gamen_.text("tokipl1l", std::to_string(goukei[0]));
+  gamen_.text("tokipl2l", std::to_string(goukei[1]));
+  gamen_.kaisi(false);
+  g.ikeru.fill(0);
+  if (owatta) {
+    owari();
+    return true;
+  }
+  g.zyoutai = 1;
+  g.tebannmei = "You";
+  torisirabe(g);
+  if (n > 0) {
+    const int saki = userSente ? kf->te.back().saki : 110 - kf->te.back().saki;
+    zenntelMiseru(std::to_string(saki) + kanjiOf(g.aru[saki]));
+    gamen_.sennMiseru(Senn::senn2, saki);
+  }
+  arawasu();
+  g.kaisitoki = static_cast<float>(gamen_.zikoku());
+  return true;
+}
 
 void Syougi::kyokumdenn_Click() {
   men.clear();

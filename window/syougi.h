@@ -32,6 +32,13 @@ class Syougi {
   void makimodosi2_Click();
   void makimodosi_Click();
   void saisei_Click();
+  void yomikomi_Click();
+
+  // Opens a saved record: a finished game is shown as one played here ends,
+  // an unfinished one resumes with the user to move. A file that is not
+  // such a record is refused with a message box and the game stays as it
+  // was. True when it was opened.
+  bool hiraku(const std::string& path);
 
   // Steps of the flow: game setup, redrawing the board, hands and labels,
   // game end, the computer's move. Tests redraw a position they set up.

@@ -308,6 +308,7 @@ class FuzzGamen : public Gamen {
   void menu(const std::string&, bool) override {}
   std::string yomu(const std::string& name) override { return name == "OutMsg" ? outMsg : ""; }
   void miseru(const std::string&, bool) override {}
+  std::string fairuErabu() override { return {}; }
   void msgbox(const std::string&) override { ++boxes; }
   bool hai(const std::string&) override { return haiAnswer; }
   bool okCancel(const std::string&, const std::string&) override { return okAnswer; }

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/qt/kotae.h"
 #include "window/qt/syougiwindow.h"
@@ -94,6 +95,22 @@ TEST_F(WindowTest, StartThenMovePawnByMouse) {
   EXPECT_EQ(w->flow().game.aru[33], 208);
 }
 
+// A resumed record with the second player to move: the board turned, the
+// computer's last move marked, the user's turn.
+TEST_F(WindowTest, AnOpenedRecordResumesOnTheBoard) {
+  std::ofstream("g.kif", std::ios::binary) << "   1 ７六歩(77)   ( 0:07/00:00:07)\n";
+  ASSERT_TRUE(w->flow().hiraku("g.kif"));
+  EXPECT_FALSE(find<QWidget>("kaisi")->isVisible());
+  EXPECT_EQ(pic("e34"), komaGazou(208).toImage());
+  EXPECT_EQ(pic("e33"), komaGazou(0).toImage());
+  EXPECT_EQ(find<QWidget>("senn2")->pos(), find<QWidget>("e34")->pos());
+  EXPECT_TRUE(find<QWidget>("senn2")->isVisible());
+  EXPECT_EQ(label("zenntel"), QString::fromUtf8("34歩"));
+  EXPECT_EQ(label("tebannl"), "You");
+  EXPECT_EQ(label("tokipl2l"), "7");
+  EXPECT_EQ(find<QLineEdit>("kifu")->text(), QString("T7\r\n+7776FU"));
+}
+
 TEST_F(WindowTest, ComputerFirstStartArmsFiftyMilliseconds) {
   QTest::mouseClick(find<QPushButton>("kaisigote"), Qt::LeftButton);
   EXPECT_EQ(label("tebannl"), "Com");
@@ -128,8 +145,9 @@ TEST_F(WindowTest, MenuBarOrderCaptionsAndStatesBeforeAGame) {
   ASSERT_EQ(file.size(), 3);
   EXPECT_EQ(file[0]->text(), QString::fromUtf8("保存(&a)"));
   EXPECT_TRUE(file[0]->isEnabled());
-  EXPECT_EQ(file[1]->text(), QString::fromUtf8("読み込み(&o)"));
-  EXPECT_FALSE(file[1]->isEnabled());
+  EXPECT_EQ(file[1]->text(), QString::fromUtf8("開く(&o)..."));
+  EXPECT_TRUE(file[1]->isEnabled());
+  EXPECT_EQ(file[1]->shortcut(), QKeySequence(QKeySequence::Open));
   EXPECT_EQ(file[2]->text(), QString::fromUtf8("局面出力(&s)"));
   QTest::mouseClick(find<QPushButton>("kaisisennte"), Qt::LeftButton);
   EXPECT_TRUE(find<QAction>("touryou")->isEnabled());

@@ -1,11 +1,10 @@
 // syougi-kifu [--kif] [--sente NAME] [--gote NAME] kifu.csa
-// Writes the window's saved record as a standard CSA V2.2 record, or with
-// --kif as a KIF record (UTF-8), to standard output.
+// Writes the window's saved record (or a CSA or KIF record of a game from the
+// usual start position) as a standard CSA V2.2 record, or with --kif as a KIF
+// record (UTF-8), to standard output.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/kifu/kifu.h"
@@ -41,20 +40,15 @@ int main(int argc, char** argv) {
       return 2;
     }
 
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    std::fprintf(stderr, "syougi-kifu: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
-    return 2;
-  }
-  const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (f.bad()) {
-    std::fprintf(stderr, "syougi-kifu: cannot read %s\n", path.c_str());
-    return 2;
-  }
   syougi::kifu::Ayamari err;
-  const std::optional<syougi::kifu::Kifu> k = syougi::kifu::yomu(text, err);
+  const std::optional<syougi::kifu::Kifu> k = syougi::kifuFairuYomu(path, err);
   if (!k) {
-    std::fprintf(stderr, "syougi-kifu: %s: line %d: %s\n", path.c_str(), err.gyou, err.why.c_str());
+    if (err.yomenai)
+      std::fprintf(stderr, "syougi-kifu: cannot read %s: %s\n", path.c_str(), err.why.c_str());
+    else if (err.gyou == 0)
+      std::fprintf(stderr, "syougi-kifu: %s: %s\n", path.c_str(), err.why.c_str());
+    else
+      std::fprintf(stderr, "syougi-kifu: %s: line %d: %s\n", path.c_str(), err.gyou, err.why.c_str());
     return 2;
   }
   const std::string out = kif ? syougi::kifu::kifKaku(*k, sente, gote) : syougi::kifu::csaKaku(*k, sente, gote);

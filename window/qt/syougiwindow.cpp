@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -404,7 +405,8 @@ void SyougiWindow::tukuruMenu() {
     if (f) connect(a, &QAction::triggered, this, [f] { f(); });
   };
   item(huxairu->addAction(QStringLiteral("保存(&a)")), "hozonn", true, [this] { flow_.hozonn_Click(); });
-  item(huxairu->addAction(QStringLiteral("読み込み(&o)")), "yomikomi", false, nullptr);
+  item(huxairu->addAction(QStringLiteral("開く(&o)...")), "yomikomi", true, [this] { flow_.yomikomi_Click(); });
+  menus_["yomikomi"]->setShortcut(QKeySequence::Open);
   item(huxairu->addAction(QStringLiteral("局面出力(&s)")), "kyokumdenn", true,
        [this] { flow_.kyokumdenn_Click(); });
   item(mb->addAction(QStringLiteral("再戦(&s)")), "saisenn", true, [this] { flow_.saisenn_Click(); });
@@ -495,6 +497,12 @@ std::string SyougiWindow::yomu(const std::string& name) {
 }
 
 void SyougiWindow::beep() { QApplication::beep(); }
+
+std::string SyougiWindow::fairuErabu() {
+  const QString f = QFileDialog::getOpenFileName(this, kTitle, QString(),
+                                                 QStringLiteral("棋譜 (*.csa *.kif *.kifu);;すべて (*)"));
+  return f.toStdString();
+}
 
 void SyougiWindow::taimaa(int ms) {
   if (ms <= 0)

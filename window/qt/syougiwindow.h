@@ -71,6 +71,7 @@ class SyougiWindow : public QMainWindow, public Gamen {
   bool okCancel(const std::string& s, const std::string& title) override;
   std::string yomu(const std::string& name) override;
   void beep() override;
+  std::string fairuErabu() override;
   void taimaa(int ms) override;
   double zikoku() override;
   bool zidou() override;
