@@ -325,14 +325,15 @@ TEST_F(Answers, Ply10DropsTheGenericBlockerAndThePawnAsOne) {
   b[52] = 202;
   b[99] = 201;
   h[14] = 1;
-  h[16] = 1;  // the knight keeps its own code
+  h[16] = 1;  // the knight and the lance keep their own codes
+  h[17] = 1;
   h[18] = 1;
   kyoku(t[9], b, h);
   tume.tumeseisei<10>();
   EXPECT_EQ(t[9].kikenbasyo, 152);
   for (int i = 0; i < kazu(t[10], 21); ++i) EXPECT_NE(t[10].kmoto[i], 104);
   for (int s : {55, 57, 58}) {
-    EXPECT_TRUE(aru(t[10], 21, 106, s)) << s;
+    for (int32_t k : {106, 107}) EXPECT_TRUE(aru(t[10], 21, k, s)) << k << " " << s;
     int16_t ippan = 0, fu = 1;
     for (int i = 0; i < kazu(t[10], 21); ++i) {
       if (t[10].ksaki[i] != s) continue;
@@ -346,15 +347,18 @@ TEST_F(Answers, Ply10DropsTheGenericBlockerAndThePawnAsOne) {
   }
 }
 
-TEST_F(Answers, LanceToRank2IsOnlyPromoted) {
+TEST_F(Answers, LanceAndKnightToRank2AreOnlyPromoted) {
   b[43] = 101;
   b[32] = 204;  // checks 43 diagonally
   b[37] = 107;
+  b[44] = 106;  // a knight too
   b[99] = 201;
   kyoku(t[1], b, h);
   tume.tumeseisei<2>();
   EXPECT_TRUE(aru(t[2], 40, 37, 132));
   EXPECT_FALSE(aru(t[2], 40, 37, 32));
+  EXPECT_TRUE(aru(t[2], 40, 44, 132));
+  EXPECT_FALSE(aru(t[2], 40, 44, 32));
   EXPECT_TRUE(aru(t[2], 40, 43, 32));  // the king takes too
 }
 
