@@ -140,6 +140,9 @@ TEST_F(FlowEnd, UserResignation) {
   EXPECT_FALSE(gamen.shown(Senn::senn2));
   EXPECT_FALSE(gamen.shown(Senn::senn11));
   EXPECT_EQ(s.game.rekiaru[3][11], 999);
+  s.saisei_Click();  // the last position is already shown
+  EXPECT_EQ(gamen.beeps, 1);
+  EXPECT_EQ(s.game.aru[27], 108);
   const int beeps = gamen.beeps;
   click(27, 26);
   EXPECT_EQ(gamen.beeps, beeps + 2);

@@ -45,7 +45,7 @@ class FlowLink : public ScratchDir {
   }
 
   // The position before the move now to be played, with both kings.
-  void position(std::initializer_list<std::pair<int, int32_t>> pieces, Mochi m = {}) {
+  void position(const std::vector<std::pair<int, int32_t>>& pieces, Mochi m = {}) {
     Ban b = fake::emptyBoard();
     b[59] = 101;
     b[51] = 201;
@@ -317,13 +317,13 @@ TEST_F(FlowLink, ForcedPromotionStandsWhateverTheName) {
   EXPECT_EQ(s.game.sasite, "+3422NK");
 }
 
-// Each wrong name is refused like a click on an unmarked square: a beep,
-// the selection cleared, the board, the record and the turn unchanged, and
-// nothing armed or sent.
+// Each wrong name, and a pawn drop that mates, is refused like a click on an
+// unmarked square: a beep, the selection cleared, the board, the record and
+// the turn unchanged, and nothing armed or sent.
 struct WrongName {
   const char* msg;
-  int32_t from;
-  int32_t code;
+  std::vector<std::pair<int, int32_t>> koma;
+  int32_t fu = 0;  // pawns in the user's hand
 };
 
 void PrintTo(const WrongName& w, std::ostream* os) { *os << w.msg; }
@@ -335,7 +335,9 @@ TEST_P(FlowLinkWrongName, IsRefusedLikeAWrongClick) {
   gamen.zidouOn = true;
   link.tusin.Command2_Click(0);
   s.kaisisennte_Click();
-  position({{w.from, w.code}});
+  Mochi m{};
+  m[18] = w.fu;
+  position(w.koma, m);
   const Ban before = s.game.aru;
   const int timerCalls = static_cast<int>(gamen.timerLog.size());
   receive(std::string(w.msg) + "\n");
@@ -353,13 +355,15 @@ TEST_P(FlowLinkWrongName, IsRefusedLikeAWrongClick) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, FlowLinkWrongName,
-    ::testing::Values(WrongName{"+4433KI", 44, 105},   // a silver called gold
-                      WrongName{"+4433TO", 44, 105},   // promoted form of another piece
-                      WrongName{"+4645NG", 46, 105},   // promotion outside the zone
-                      WrongName{"+5554HI", 55, 112},   // a dragon cannot unpromote
-                      WrongName{"+5554OU", 55, 102},   // not the king
-                      WrongName{"+4948NK", 49, 104},   // a gold never promotes
-                      WrongName{"+5958NG", 59, 101}),  // nor does the king
+    ::testing::Values(WrongName{"+4433KI", {{44, 105}}},  // a silver called gold
+                      WrongName{"+4433TO", {{44, 105}}},  // promoted form of another piece
+                      WrongName{"+4645NG", {{46, 105}}},  // promotion outside the zone
+                      WrongName{"+5554HI", {{55, 112}}},  // a dragon cannot unpromote
+                      WrongName{"+5554OU", {{55, 102}}},  // not the king
+                      WrongName{"+4948NK", {{49, 104}}},  // a gold never promotes
+                      WrongName{"+5958NG", {{59, 101}}},  // nor does the king
+                      // the gold guards 52, 42 and 62; the lances fill 41 and 61
+                      WrongName{"+0052FU", {{53, 104}, {41, 207}, {61, 207}}, 1}),
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(FlowLink, LocalClicksAfterAReceivedMoveDoNotReuseItsName) {

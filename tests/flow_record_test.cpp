@@ -234,6 +234,30 @@ TEST_F(FlowRecord, ComputerBishopPromotesOnMoveTwo) {
   EXPECT_EQ(s.game.rekiarull[2][23], 1);
 }
 
+TEST_F(FlowRecord, PreviousMoveLabelAndRecordNameOfEveryPiece) {
+  struct Row {
+    int32_t code;
+    const char* kanji;
+    const char* name;
+  };
+  const Row rows[] = {{201, "王", "OU"}, {202, "飛", "HI"}, {203, "角", "KA"}, {204, "金", "KI"},
+                      {205, "銀", "GI"}, {206, "桂", "KE"}, {207, "香", "KY"}, {208, "歩", "FU"},
+                      {212, "龍", "RY"}, {213, "馬", "UM"}, {215, "全", "NG"}, {216, "圭", "NK"},
+                      {217, "杏", "NY"}, {218, "と", "TO"}};
+  for (const Row& r : rows) {
+    s.kaisigote_Click();
+    Ban b = emptyBoard();
+    b[59] = 101;
+    if (r.code != 201) b[51] = 201;
+    b[55] = r.code;
+    setPosition(s, b, {});
+    com.push(55, 54);
+    s.t_Timer();
+    EXPECT_EQ(s.zenntel, std::string("54") + r.kanji) << r.code;
+    EXPECT_EQ(s.game.sasite, std::string("+5556") + r.name) << r.code;
+  }
+}
+
 TEST_F(FlowRecord, ComputerBishopPromotesOnMoveOne) {
   s.kaisigote_Click();
   com.push(22, 188);

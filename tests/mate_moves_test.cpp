@@ -325,12 +325,15 @@ TEST_F(Answers, Ply10DropsTheGenericBlockerAndThePawnAsOne) {
   b[52] = 202;
   b[99] = 201;
   h[14] = 1;
+  h[16] = 1;  // the knight and the lance keep their own codes
+  h[17] = 1;
   h[18] = 1;
   kyoku(t[9], b, h);
   tume.tumeseisei<10>();
   EXPECT_EQ(t[9].kikenbasyo, 152);
   for (int i = 0; i < kazu(t[10], 21); ++i) EXPECT_NE(t[10].kmoto[i], 104);
   for (int s : {55, 57, 58}) {
+    for (int32_t k : {106, 107}) EXPECT_TRUE(aru(t[10], 21, k, s)) << k << " " << s;
     int16_t ippan = 0, fu = 1;
     for (int i = 0; i < kazu(t[10], 21); ++i) {
       if (t[10].ksaki[i] != s) continue;
@@ -344,15 +347,18 @@ TEST_F(Answers, Ply10DropsTheGenericBlockerAndThePawnAsOne) {
   }
 }
 
-TEST_F(Answers, LanceToRank2IsOnlyPromoted) {
+TEST_F(Answers, LanceAndKnightToRank2AreOnlyPromoted) {
   b[43] = 101;
   b[32] = 204;  // checks 43 diagonally
   b[37] = 107;
+  b[44] = 106;  // a knight too
   b[99] = 201;
   kyoku(t[1], b, h);
   tume.tumeseisei<2>();
   EXPECT_TRUE(aru(t[2], 40, 37, 132));
   EXPECT_FALSE(aru(t[2], 40, 37, 32));
+  EXPECT_TRUE(aru(t[2], 40, 44, 132));
+  EXPECT_FALSE(aru(t[2], 40, 44, 32));
   EXPECT_TRUE(aru(t[2], 40, 43, 32));  // the king takes too
 }
 
@@ -676,20 +682,24 @@ TEST_F(Answers, CheckerIdentification) {
 TEST_F(Answers, PawnAndRookIntoTheZoneOnlyPromotedFromPly6) {
   // The gold on 43, backed by the pawn on 42, checks the king on 54; the
   // rook on 13 and the pawn on 44 can take it. Five king steps are legal.
-  b[54] = 101;
-  b[43] = 204;
-  b[42] = 208;
-  b[13] = 102;
-  b[44] = 108;
-  b[99] = 201;
-  for (int n : {2, 4, 6, 8, 10}) {
-    seisei(*this, n);
-    const bool both = n <= 4;
-    EXPECT_EQ(aru(t[n], cap(n), 13, 43), both) << n;
-    EXPECT_EQ(aru(t[n], cap(n), 44, 43), both) << n;
-    EXPECT_TRUE(aru(t[n], cap(n), 13, 143)) << n;
-    EXPECT_TRUE(aru(t[n], cap(n), 44, 143)) << n;
-    EXPECT_EQ(kazu(t[n], cap(n)), both ? 9 : 7) << n;
+  // One rank up (u = 1) the pawn takes on rank 2, still free to stay a pawn.
+  for (int u : {0, 1}) {
+    b = emptyBoard();
+    b[54 - u] = 101;
+    b[43 - u] = 204;
+    b[42 - u] = 208;
+    b[13 - u] = 102;
+    b[44 - u] = 108;
+    b[99] = 201;
+    for (int n : {2, 4, 6, 8, 10}) {
+      seisei(*this, n);
+      const bool both = n <= 4;
+      EXPECT_EQ(aru(t[n], cap(n), 13 - u, 43 - u), both) << n << " " << u;
+      EXPECT_EQ(aru(t[n], cap(n), 44 - u, 43 - u), both) << n << " " << u;
+      EXPECT_TRUE(aru(t[n], cap(n), 13 - u, 143 - u)) << n << " " << u;
+      EXPECT_TRUE(aru(t[n], cap(n), 44 - u, 143 - u)) << n << " " << u;
+      EXPECT_EQ(kazu(t[n], cap(n)), both ? 9 : 7) << n << " " << u;
+    }
   }
 }
 
@@ -763,6 +773,34 @@ TEST_F(CheckingMoves, MateValueAndEarlyEndPerCheckingPly) {
       seisei(*this, n);
       EXPECT_EQ(t[n].saikou, mate[n / 2]) << r.name << " " << n;
       EXPECT_EQ(tume.sirabe, n == 1 ? r.sirabe1 : r.sirabe) << r.name << " " << n;
+    }
+  }
+}
+
+TEST_F(CheckingMoves, KingStepsThatUncoverCheckKeepTheirOrder) {
+  // Stepping off the line of its rook or bishop, the side-2 king uncovers
+  // check; every such step scores alike, so the list shows the order of the
+  // directions. Each line hides one pair of them, the three together none.
+  struct Row {
+    const char* name;
+    std::vector<Koma> koma;
+    int32_t king;
+    std::vector<int32_t> saki;  // the list, in order
+  };
+  const Row rows[] = {
+      {"file", {{59, 101}, {51, 202}, {54, 201}}, 54, {43, 44, 45, 65, 64, 63}},
+      {"rank", {{15, 101}, {95, 202}, {55, 201}}, 55, {44, 46, 56, 66, 64, 54}},
+      {"diagonal", {{19, 101}, {91, 203}, {55, 201}}, 55, {44, 45, 56, 66, 65, 54}},
+  };
+  for (const Row& r : rows) {
+    b = emptyBoard();
+    h = Mochi{};
+    oku(b, r.koma);
+    seisei(*this, 1);
+    ASSERT_EQ(kazu(t[1], 40), static_cast<int>(r.saki.size())) << r.name;
+    for (size_t i = 0; i < r.saki.size(); ++i) {
+      EXPECT_EQ(t[1].kmoto[i], r.king) << r.name << " " << i;
+      EXPECT_EQ(t[1].ksaki[i], r.saki[i]) << r.name << " " << i;
     }
   }
 }

@@ -110,6 +110,9 @@ TEST_F(SikouTest, SearchedMoveEqualToABookSlotTakesItsName) {
   ASSERT_EQ(r.saki, 55);
   EXPECT_EQ(r.sennkei, "hunag");
   EXPECT_EQ(sikou_.sennkei(), "hunag");
+  EXPECT_EQ(r.teban, 2);  // past move 15
+  sikou_.youi(1);  // a new game starts at stage 1 again
+  EXPECT_EQ(sikou_.teban(), 1);
 }
 
 TEST_F(SikouTest, KingInCheckSkipsTheMateSearch) {

@@ -192,6 +192,10 @@ void Syougi::e_MouseDown(int i) {
     g.zyoutai = 2;
     g.sentaku = static_cast<int16_t>(i);
     ikerusirabe(g.aru, g.arull, i, g.ikeru);
+    // A pawn drop that mates is not a move; the link's moves come this way too.
+    if (i == 100 + FU)
+      for (int q = 11; q <= 99; ++q)
+        if (g.ikeru[q] == 1 && utifuzume(g.aru, g.arull, Te{i, q, false})) g.ikeru[q] = 0;
     return;
   }
 
