@@ -173,6 +173,7 @@ bool Search::kouhoTukuru() {
   const Ply& q = t_[N - 1];
   resetList<N>();
   passAnc_[N] = passTerms<N>();
+  komaTen(q, bs_, q.ho.syurui, oyaTen_);
   p.aru = q.aru;
   p.arull = q.arull;
   if constexpr (kPass<N>) {
@@ -260,6 +261,7 @@ void Search::leaf() {
   ++nodesAt[N];
   p.saikou = kRow[N].init;
   passAnc_[N] = passTerms<N>();
+  komaTen(q, bs_, q.ho.syurui, oyaTen_);
   p.aru = q.aru;
   p.arull = q.arull;
   if (q.toripl1[q.oupl2] == 0) {
