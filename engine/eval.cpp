@@ -1,6 +1,9 @@
 #include "engine/eval.h"
 
 #include <bit>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace syougi {
 
@@ -221,36 +224,15 @@ void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
   }
 }
 
-}  // namespace
-
-void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennkei) {
-  Syurui y;
-  syuruiOf(m.aru, y);
-  kouhosirabe(m, kouho, basyo, sennkei, y);
-}
-
-void kouhosirabe(const Men& m, int32_t& kouhoOut, const Basyo& basyo, Sennkei sennkei,
-                 const Syurui& syurui) {
-  // A local sum: the compiler need not store through the reference, which
-  // might alias the board, after every term.
-  int32_t kouho = kouhoOut;
+// The terms that are not a piece's own nor the hands': king room and
+// neighbours, and strategy.
+void nokoriTen(const Men& m, const Basyo& basyo, Sennkei sennkei, int32_t& kouho) {
   const Ban& B = m.aru;
-  const Mochi& kouholl2 = m.arull;
   const Kiki& A1 = m.toripl1;
   const Kiki& A2 = m.toripl2;
   const int32_t oupl1 = m.oupl1;
   const int32_t oupl2 = m.oupl2;
   const int32_t t = basyo.teban;
-
-  const int ouDan1 = rankOf(oupl1);
-  const int ouDan2 = rankOf(oupl2);
-  // Pieces in any order, group by group: every term is added on its own.
-  rui<kRuiOu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiFu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiKyou>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiKaku>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiHisya>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiKin>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
 
   // A king square that is not on the board (no king) has no neighbours to
   // look at; reading around it would leave the arrays.
@@ -294,14 +276,193 @@ void kouhosirabe(const Men& m, int32_t& kouhoOut, const Basyo& basyo, Sennkei se
     }
   }
 
+  senkeiTen(B, sennkei, kouho);
+}
+
+// The pieces in hand.
+int32_t motiTen(const Mochi& kouholl2) {
+  int32_t kouho = 0;
   for (int k = 2; k <= 8; ++k) {
     const int32_t n1 = kouholl2[10 + k];
     if (n1 > 0) kouho -= kMotiBonus[k][n1 > 1 ? 1 : 0] + komaten[100 + k] * n1;
     const int32_t n2 = kouholl2[20 + k];
     if (n2 > 0) kouho += kMotiBonus[k][n2 > 1 ? 1 : 0] + komaten[200 + k] * n2;
   }
+  return kouho;
+}
 
-  senkeiTen(B, sennkei, kouho);
+// The pieces of group R of both sides on the squares of d: their terms now
+// less the parent's, each one's new term kept in t when t is given.
+template <int R>
+inline int32_t ruiSa(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
+                     int ouDan2, const Syurui& y, const uint64_t d[2],
+                     const std::array<int32_t, 112>& oya, std::array<int32_t, 112>* t) {
+  int32_t sa = 0;
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = y.b[0][R].w[i] & d[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      int32_t k = 0;
+      koma1<R>(B, A1, A2, ba, ouDan2, s, k);
+      sa += k - oya[s];
+      if (t) (*t)[s] = k;
+    }
+    for (uint64_t x = y.b[1][R].w[i] & d[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      int32_t k = 0;
+      koma2<R>(B, A1, A2, ba, ouDan1, s, k);
+      sa += k - oya[s];
+      if (t) (*t)[s] = k;
+    }
+  }
+  return sa;
+}
+
+inline int32_t zenRuiSa(const Men& m, const Basyo& ba, const Syurui& y, const uint64_t d[2],
+                        const std::array<int32_t, 112>& oya, std::array<int32_t, 112>* t) {
+  const int o1 = rankOf(m.oupl1);
+  const int o2 = rankOf(m.oupl2);
+  const Ban& B = m.aru;
+  const Kiki& A1 = m.toripl1;
+  const Kiki& A2 = m.toripl2;
+  return ruiSa<kRuiOu>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
+         ruiSa<kRuiFu>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
+         ruiSa<kRuiKyou>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
+         ruiSa<kRuiKaku>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
+         ruiSa<kRuiHisya>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
+         ruiSa<kRuiKin>(B, A1, A2, ba, o1, o2, y, d, oya, t);
+}
+
+// Cells whose piece term reads cell q of the board, by the kind that reads
+// it: [0] a side-1 pawn (two cells ahead), [1] a side-2 pawn, [2] a bishop
+// or horse (diagonal neighbours), [3] a rook or dragon (orthogonal ones).
+struct Bits {
+  uint64_t w[2];
+};
+constexpr std::array<std::array<Bits, 4>, 112> makeBanKage() {
+  std::array<std::array<Bits, 4>, 112> t{};
+  constexpr int d[4][4] = {{1, 2, 1, 2}, {-1, -2, -1, -2}, {9, -9, 11, -11}, {1, -1, 10, -10}};
+  for (int q = 0; q < 112; ++q) {
+    for (int k = 0; k < 4; ++k) {
+      for (int x : d[k]) {
+        const int s = q + x;
+        if (s >= 11 && s <= 99) t[q][k].w[s >> 6] |= uint64_t{1} << (s & 63);
+      }
+    }
+  }
+  return t;
+}
+constexpr std::array<std::array<Bits, 4>, 112> kBanKage = makeBanKage();
+
+// Adds to d the pieces whose terms read board cell q.
+inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
+  const auto& k = kBanKage[q];
+  for (int i = 0; i < 2; ++i) {
+    d[i] |= (k[0].w[i] & y.b[0][kRuiFu].w[i]) | (k[1].w[i] & y.b[1][kRuiFu].w[i]) |
+            (k[2].w[i] & (y.b[0][kRuiKaku].w[i] | y.b[1][kRuiKaku].w[i])) |
+            (k[3].w[i] & (y.b[0][kRuiHisya].w[i] | y.b[1][kRuiHisya].w[i]));
+  }
+  d[q >> 6] |= uint64_t{1} << (q & 63);
+}
+
+// The cells whose count of either side differs between two positions.
+inline Bits kikiSa(const Men& a, const Men& b) {
+  Bits r{};
+#ifdef __SSE2__
+  uint64_t m[7];
+  for (int i = 0; i < 7; ++i) {
+    const auto ld = [&](const Kiki& k, int o) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(k.data() + i * 16 + o));
+    };
+    const __m128i lo = _mm_and_si128(_mm_cmpeq_epi16(ld(a.toripl1, 0), ld(b.toripl1, 0)),
+                                     _mm_cmpeq_epi16(ld(a.toripl2, 0), ld(b.toripl2, 0)));
+    const __m128i hi = _mm_and_si128(_mm_cmpeq_epi16(ld(a.toripl1, 8), ld(b.toripl1, 8)),
+                                     _mm_cmpeq_epi16(ld(a.toripl2, 8), ld(b.toripl2, 8)));
+    m[i] = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lo, hi))) & 0xFFFFu;
+  }
+  r.w[0] = m[0] | m[1] << 16 | m[2] << 32 | m[3] << 48;
+  r.w[1] = m[4] | m[5] << 16 | m[6] << 32;
+#else
+  for (int s = 0; s < 112; ++s)
+    if (a.toripl1[s] != b.toripl1[s] || a.toripl2[s] != b.toripl2[s])
+      r.w[s >> 6] |= uint64_t{1} << (s & 63);
+#endif
+  return r;
+}
+
+}  // namespace
+
+void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennkei) {
+  Syurui y;
+  syuruiOf(m.aru, y);
+  kouhosirabe(m, kouho, basyo, sennkei, y);
+}
+
+void kouhosirabe(const Men& m, int32_t& kouhoOut, const Basyo& basyo, Sennkei sennkei,
+                 const Syurui& syurui) {
+  // A local sum: the compiler need not store through the reference, which
+  // might alias the board, after every term.
+  int32_t kouho = kouhoOut;
+  const Ban& B = m.aru;
+  const Kiki& A1 = m.toripl1;
+  const Kiki& A2 = m.toripl2;
+  const int ouDan1 = rankOf(m.oupl1);
+  const int ouDan2 = rankOf(m.oupl2);
+  // Pieces in any order, group by group: every term is added on its own.
+  rui<kRuiOu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiFu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiKyou>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiKaku>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiHisya>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  rui<kRuiKin>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+
+  nokoriTen(m, basyo, sennkei, kouho);
+  kouho += motiTen(m.arull);
+  kouhoOut = kouho;
+}
+
+}  // namespace syougi
+
+namespace syougi {
+
+void komaTen(const Men& m, const Basyo& basyo, const Syurui& syurui, KomaTen& kt) {
+  static constexpr std::array<int32_t, 112> kZero{};
+  const uint64_t all[2] = {~uint64_t{0}, ~uint64_t{0}};
+  kt.t.fill(0);
+  kt.sum = zenRuiSa(m, basyo, syurui, all, kZero, &kt.t);
+  const Komabit k1 = syurui.zenbu(1);
+  const Komabit k2 = syurui.zenbu(2);
+  kt.koma = {k1.w[0] | k2.w[0], k1.w[1] | k2.w[1]};
+  kt.moti = motiTen(m.arull);
+}
+
+void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const KomaTen& oyaTen,
+                   int32_t moto, int32_t saki, int32_t& kouhoOut, const Basyo& basyo,
+                   Sennkei sennkei) {
+  int32_t kouho = kouhoOut + oyaTen.sum;
+  const int to = saki % 100;
+  // A count on q is read by the piece on q, by a side-1 pawn behind it on
+  // q+1 and a side-2 pawn on q-1.
+  const Bits c = kikiSa(m, oya);
+  const auto& fu1 = syurui.b[0][kRuiFu].w;
+  const auto& fu2 = syurui.b[1][kRuiFu].w;
+  uint64_t d[2];
+  d[0] = c.w[0] | ((c.w[0] << 1) & fu1[0]) | ((c.w[0] >> 1 | c.w[1] << 63) & fu2[0]);
+  d[1] = c.w[1] | ((c.w[1] << 1 | c.w[0] >> 63) & fu1[1]) | ((c.w[1] >> 1) & fu2[1]);
+  if (isSquare(moto)) {
+    banKage(syurui, moto, d);
+    // The piece that left moto takes its term with it.
+    kouho -= oyaTen.t[moto];
+  }
+  if (to != 0) banKage(syurui, to, d);
+  // A rook's terms read the enemy king's rank.
+  if (rankOf(m.oupl1) != rankOf(oya.oupl1) || rankOf(m.oupl2) != rankOf(oya.oupl2)) {
+    for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] | syurui.b[1][kRuiHisya].w[i];
+  }
+  // A piece taken on `to` leaves with its term: the mover's replaces it.
+  kouho += zenRuiSa(m, basyo, syurui, d, oyaTen.t, nullptr);
+  nokoriTen(m, basyo, sennkei, kouho);
+  // Hands change only by a drop or a capture.
+  kouho += moto > 100 || (to != 0 && oya.aru[to] != 0) ? motiTen(m.arull) : oyaTen.moti;
   kouhoOut = kouho;
 }
 

@@ -1,6 +1,7 @@
 // Static evaluation `kouhosirabe`, from side 2's point of view.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -20,5 +21,24 @@ void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennk
 // The same with the squares of each side's pieces already known.
 void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennkei,
                  const Syurui& syurui);
+
+// Each piece's own terms by square, and their sum, for a position: what an
+// evaluation of a position one move further takes over for the squares the
+// move leaves as they were.
+struct KomaTen {
+  std::array<int32_t, 112> t{};
+  std::array<uint64_t, 2> koma{};  // the squares holding a piece
+  int32_t sum = 0;
+  int32_t moti = 0;  // the hands' terms
+};
+void komaTen(const Men& m, const Basyo& basyo, const Syurui& syurui, KomaTen& kt);
+
+// The same score as kouhosirabe for `m`, the position after moto -> saki
+// (saki + 100 when it promotes; a drop's moto is its code; 0 0 for a pass)
+// from `oya`, with m's piece squares `syurui`; oya's piece terms are `oyaTen`: only pieces whose square,
+// neighbours or counts changed are scored again.
+void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const KomaTen& oyaTen,
+                   int32_t moto, int32_t saki, int32_t& kouho, const Basyo& basyo,
+                   Sennkei sennkei);
 
 }  // namespace syougi

@@ -125,10 +125,10 @@ bool Search::tuika() const {
   const int32_t s3 = a3.ksaki[a3.ban] % 100;
   if (s2 != 0 && s2 == s1) return true;
   if (s3 != 0 && s3 == s2) return true;
-  // A source below 100 names a cell: a square, or cell 0 for a pass, whose
-  // count is as fresh as any off-board cell's. A drop's code names none.
-  if (m2 < 100 && a1.toripl2[m2] > 0) return true;
-  if (m3 < 100 && a2.toripl1[m3] > 0) return true;
+  // Only a board move has a source square: a drop's code and a pass's 0 name
+  // off-board cells, whose counts mean nothing.
+  if (isSquare(m2) && a1.toripl2[m2] > 0) return true;
+  if (isSquare(m3) && a2.toripl1[m3] > 0) return true;
   if (rootOute_) return true;
   return a1.toripl2[a1.oupl1] > 0;
 }
@@ -173,6 +173,7 @@ bool Search::kouhoTukuru() {
   const Ply& q = t_[N - 1];
   resetList<N>();
   passAnc_[N] = passTerms<N>();
+  komaTen(q, bs_, q.ho.syurui, oyaTen_);
   p.aru = q.aru;
   p.arull = q.arull;
   if constexpr (kPass<N>) {
@@ -260,6 +261,7 @@ void Search::leaf() {
   ++nodesAt[N];
   p.saikou = kRow[N].init;
   passAnc_[N] = passTerms<N>();
+  komaTen(q, bs_, q.ho.syurui, oyaTen_);
   p.aru = q.aru;
   p.arull = q.arull;
   if (q.toripl1[q.oupl2] == 0) {

@@ -116,6 +116,7 @@ class Search {
   std::array<std::string, 4> bookMei_{};
   int32_t bookDeep_ = 0;               // bonus of the ply-1 move being searched
   std::array<int32_t, 10> passAnc_{};  // pass terms of the ancestors, per ply
+  KomaTen oyaTen_;  // piece terms of the position the ply being listed moves from
   bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;
   YomiKey key_{};

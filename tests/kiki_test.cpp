@@ -1,12 +1,14 @@
 // Attack counts brought up to date by one move (kikiSasu) must equal the
 // counts taken afresh (torisirabe) on the position after the move, on every
-// cell, with the same piece squares by group and king squares.
+// cell, with the same piece squares by group and king squares; likewise the
+// evaluation carried from the parent and the plain one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <vector>
 
+#include "engine/eval.h"
 #include "model/attacks.h"
 #include "model/board.h"
 #include "model/kiki.h"
@@ -114,6 +116,50 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
     }
   }
   EXPECT_GT(checked, 100000);
+}
+
+// Every move and the pass of random games with random square weights, stage
+// and strategy.
+TEST(KouhosirabeSa, EveryMoveOfRandomGamesScoresAsThePlainEvaluation) {
+  std::mt19937 rng(20261209);
+  int checked = 0;
+  for (int game = 0; game < 40; ++game) {
+    Basyo bs;
+    for (int s = 0; s < 112; ++s) {
+      bs.basyo1[s] = static_cast<int32_t>(rng() % 60);
+      bs.basyo2[s] = static_cast<int32_t>(rng() % 60);
+    }
+    bs.teban = static_cast<int32_t>(1 + rng() % 4);
+    const Sennkei sk = static_cast<Sennkei>(rng() % 7);
+    Men a;
+    syokihaiti(a.aru, a.arull);
+    int M = 1;
+    for (int te = 0; te < 200; ++te) {
+      torisirabe(a);
+      Syurui y;
+      syuruiOf(a.aru, y);
+      KomaTen kt;
+      komaTen(a, bs, y, kt);
+      std::vector<Sasite> all = sasiteOf(M, a.aru, a.arull);
+      if (all.empty()) break;
+      all.push_back({0, 0});
+      for (const Sasite& s : all) {
+        Men f = a;
+        sasu(f.aru, f.arull, M, s.moto, s.saki);
+        torisirabe(f);
+        syuruiOf(f.aru, y);
+        int32_t plain = 0, fast = 0;
+        kouhosirabe(f, plain, bs, sk);
+        kouhosirabeSa(f, y, a, kt, s.moto, s.saki, fast, bs, sk);
+        ASSERT_EQ(fast, plain) << "game " << game << " move " << s.moto << "-" << s.saki;
+        ++checked;
+      }
+      const size_t pick = rng() % (all.size() - 1);
+      sasu(a.aru, a.arull, M, all[pick].moto, all[pick].saki);
+      M = 3 - M;
+    }
+  }
+  EXPECT_GT(checked, 50000);
 }
 
 // Sliding pieces seen through, supported past, blocked, captured, promoted

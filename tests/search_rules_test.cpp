@@ -324,6 +324,8 @@ TEST_F(Rules, ExtensionAtPly6) {
       {"ply 3 on ply 2's square", {{93, 94}, {58, 54}, {32, 54}, {99, 98}, {94, 95}}, true},
       // The rook on 54 attacks the pawn on 94, which steps away.
       {"ply 3 moves an attacked piece", {{93, 94}, {58, 54}, {94, 95}, {99, 98}, {95, 96}}, true},
+      // Cell 0 is counted from the king on 11, but a pass has no source square.
+      {"ply 2 passes", {{93, 94}, {0, 0}, {32, 43}, {99, 98}, {94, 95}}, false},
   };
   for (const auto& r : rows) {
     sasite(r.te, 5);
