@@ -42,7 +42,9 @@ std::string miseru(std::string_view l) {
 // plays it. Empty on success, else why it cannot be this move.
 std::string sasu(Kyokumen& k, const std::string& l, KifuSasite& s) {
   KirokuTe t;
-  const KirokuKekka r = kirokuTeSasu(k, l, Utifuzume::kYurusu, t);
+  // The rules forbid mating by a pawn drop; the window refuses it too, so a
+  // record that holds one was saved before it did.
+  const KirokuKekka r = kirokuTeSasu(k, l, Utifuzume::kKinsi, t);
   s = KifuSasite{l, 0, t.moto, t.saki, t.koma, t.te.naru, t.narazu};
   const std::string name = l.size() == 7 ? l.substr(5) : "";
   const std::string mae = t.koma ? recordNameOf(100 + t.koma) : "";
@@ -79,8 +81,9 @@ std::string sasu(Kyokumen& k, const std::string& l, KifuSasite& s) {
              miseru(l);
     case KirokuKekka::kNaruBeki:
       return mae + " must promote on " + niketa(t.saki) + ": " + miseru(l);
-    case KirokuKekka::kOute:
     case KirokuKekka::kUtifuzume:
+      return "a pawn drop that mates: " + miseru(l);
+    case KirokuKekka::kOute:
       break;
   }
   return "the move leaves the mover's own king in check: " + miseru(l);

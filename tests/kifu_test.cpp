@@ -272,6 +272,13 @@ TEST(KifuRead, WhatTheWindowDoesNotWriteIsRefusedWithItsLine) {
   const std::string open = "T5\r\n+7776FU\r\nT3\r\n-3334FU\r\n";
   const std::string exchanged = open + "T1\r\n+8822UM\r\nT1\r\n-3122GI\r\n";
   const std::string walk = open + "T1\r\n+5968OU\r\nT1\r\n-8384FU\r\n";
+  // The second player's king on 51 beside its rook on 41; a tokin on 53 and a
+  // knight on 73 take every square a pawn dropped on 52 leaves it.
+  std::string utifu;
+  for (const char* m : {"+5756FU", "-8242HI", "+5655FU", "-4132KI", "+5554FU", "-4241HI", "+5453TO",
+                        "-6172KI", "+7776FU", "-9394FU", "+8977KE", "-1314FU", "+7765KE", "-9495FU",
+                        "+6573KE", "-1415FU"})
+    utifu += std::string("T1\r\n") + m + "\r\n";
   const std::string march = open + "T1\r\n+7675FU\r\nT1\r\n-3435FU\r\nT1\r\n+7574FU\r\nT1\r\n-3536FU\r\n" +
                             "T1\r\n+7473FU\r\nT1\r\n-3637FU\r\nT1\r\n+7372FU\r\nT1\r\n-3738FU\r\n";
   struct Case {
@@ -306,6 +313,7 @@ TEST(KifuRead, WhatTheWindowDoesNotWriteIsRefusedWithItsLine) {
       {exchanged + "T1\r\n+0055UM\r\n", 10, "only an unpromoted piece other than the king is dropped"},
       {march + "T1\r\n+7271FU\r\n", 22, "FU must promote on 71"},
       {walk + "T1\r\n+6877OU\r\n", 10, "the move leaves the mover's own king in check"},
+      {utifu + "T1\r\n+0052FU\r\n", 34, "a pawn drop that mates"},
       {"T5\r\n+7776FU\r\nT3\r\n-3334FU\r\n%MATTA\r\n", 5, "%MATTA (two moves taken back) with fewer than three"},
       {"T5\r\n+7776FU\r\n%TORYO\r\nT3\r\n-3334FU\r\n", 4, "a line after the resignation"},
       {"T5\r\n+7776FU\r\n%TORYO\r\n%TORYO\r\n", 4, "a line after the resignation"},
@@ -318,7 +326,7 @@ TEST(KifuRead, WhatTheWindowDoesNotWriteIsRefusedWithItsLine) {
   }
   // The same records with their last bad line put right are read.
   for (const std::string& ok : {exchanged + "T1\r\n+0055KA\r\n", march + "T1\r\n+7271TO\r\n",
-                                walk + "T1\r\n+6858OU\r\n", open + "T1\r\n+2726FU\r\n%MATTA\r\n",
+                                walk + "T1\r\n+6858OU\r\n", utifu + "T1\r\n+0054FU\r\n", open + "T1\r\n+2726FU\r\n%MATTA\r\n",
                                 std::string("\r\n%TORYO\r\n"), std::string("T5\n+7776FU")})
     EXPECT_FALSE(read(ok).te.empty() && !read(ok).toryo) << ok;
 }
