@@ -123,7 +123,14 @@ TEST(GameAfterGame, OneWindowPlaysGamesInARowWithLegalRecordsAndSteadyMemory) {
   ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
   char tmpl[] = "/tmp/syougi_games_XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const fs::path dir = tmpl;
+  struct Folder {  // gone at the end, after the window
+    fs::path p;
+    ~Folder() {
+      std::error_code ec;
+      fs::remove_all(p, ec);
+    }
+  } folder{tmpl};
+  const fs::path& dir = folder.p;
   const int n = games();
   std::vector<long> rss{0};  // after each game, from game 1
   {
@@ -152,8 +159,6 @@ TEST(GameAfterGame, OneWindowPlaysGamesInARowWithLegalRecordsAndSteadyMemory) {
     }
     EXPECT_EQ(w.ask("quit"), "ok quit");
   }
-  std::error_code ec;
-  fs::remove_all(dir, ec);
 
   // Caches fill over the first games. Then a game may keep 40 kB at most,
   // and the run no more than 2 MB after its first tenth.
