@@ -98,7 +98,10 @@ void play(Mado& w, std::mt19937& rng, bool userGote, int limit, std::vector<std:
     Mochi arull;
     tebanMen(k, aru, arull);
     // The window's squares and hand are the mover's own view.
-    for (int c : {te.moto, te.saki}) ASSERT_EQ(w.ask("click e" + std::to_string(c)), "ok click e" + std::to_string(c));
+    for (int c : {te.moto, te.saki}) {
+      const std::string click = "click e" + std::to_string(c);
+      ASSERT_EQ(w.ask(click), "ok " + click);
+    }
     if (te.moto < 100 && nariKubun(aru[te.moto], te.moto, te.saki) == Nari::kChoice) {
       const std::string a = te.naru ? "answer Yes" : "answer No";
       ASSERT_EQ(w.ask(a), "ok " + a);
