@@ -9,7 +9,7 @@ PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   xvfb xauth socat xdotool \
   desktop-file-utils appstream dpkg-dev
 
-.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match clean
+.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match hundred clean
 
 all: build
 
@@ -115,6 +115,10 @@ match: build
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends gnushogi; }
 	cd $(BUILD) && ./syougi-match --games 10 --gnushogi-depth 1 --seed1 1 --out match-gnushogi ./syougi-usi gnushogi
 	cd $(BUILD) && ./syougi-match --games 4 --seed1 1 --seed2 1001 --out match-self ./syougi-usi ./syougi-usi
+
+# 100 games in a row in one driven window; the test plays 10.
+hundred: build
+	cd $(BUILD) && SYOUGI_GAMES=100 QT_QPA_PLATFORM=offscreen tests/game_after_game_test
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
