@@ -324,6 +324,18 @@ inline int32_t zenRuiSa(const Men& m, const Basyo& ba, const Syurui& y, const ui
          ruiSa<kRuiKin>(B, A1, A2, ba, o1, o2, y, d, oya, t);
 }
 
+// Side and group of every piece code, (side - 1) * kRuiSu + group; -1 for
+// any other code.
+constexpr std::array<int8_t, 256> makeKomaRui() {
+  std::array<int8_t, 256> t{};
+  t.fill(-1);
+  for (int side = 1; side <= 2; ++side)
+    for (int k = 0; k < 19; ++k)
+      if (kRuiOf[k] >= 0) t[side * 100 + k] = static_cast<int8_t>((side - 1) * kRuiSu + kRuiOf[k]);
+  return t;
+}
+constexpr std::array<int8_t, 256> kKomaRui = makeKomaRui();
+
 // The pieces on the squares of d, whichever group: their terms now less the
 // parent's. `koma` holds the squares with a piece.
 inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2], const uint64_t koma[2],
@@ -339,7 +351,7 @@ inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2], const 
       const int s = i * 64 + std::countr_zero(x);
       const int32_t c = B[s];
       int32_t k = 0;
-      switch ((c / 100 - 1) * kRuiSu + kRuiOf[c % 100]) {
+      switch (kKomaRui[c & 255]) {
         case kRuiOu: koma1<kRuiOu>(B, A1, A2, ba, o2, s, k); break;
         case kRuiFu: koma1<kRuiFu>(B, A1, A2, ba, o2, s, k); break;
         case kRuiKyou: koma1<kRuiKyou>(B, A1, A2, ba, o2, s, k); break;

@@ -368,12 +368,17 @@ inline constexpr std::array<SenKage, 112> kSenKage = makeSenKage();
 
 // The lines of side Side's sliders, other than those on `from` and `to`,
 // that pass `from` or `to` (0 for none): walked again, off on `oya` and on
-// on `ko`. A line that passes neither cell is the same on both boards.
+// on `ko`. A line that passes neither cell is the same on both boards, and a
+// cell no line of the side passed has no count of the side (`oyaA`).
 template <int Side>
-inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Syurui& y, int from, int to) {
+inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, const Syurui& y,
+                  int from, int to) {
+  const int f = oyaA[from] == 0 ? 0 : from;  // the cells to look from
+  const int t = oyaA[to] == 0 ? 0 : to;
+  if (f == 0 && t == 0) return;
   const auto& g = y.b[Side - 1];
-  const SenKage& kf = kSenKage[from];
-  const SenKage& kt = kSenKage[to];
+  const SenKage& kf = kSenKage[f];
+  const SenKage& kt = kSenKage[t];
   for (int w = 0; w < 2; ++w) {
     const uint64_t hi = g[kRuiHisya].w[w] & (kf.juuji[w] | kt.juuji[w]);
     const uint64_t ka = g[kRuiKaku].w[w] & (kf.naname[w] | kt.naname[w]);
@@ -384,12 +389,14 @@ inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Syurui& y, int f
       const uint64_t b = x & -x;
       // The lines from s through either cell; a lance has its forward one only.
       unsigned m = 0;
-      if (from != 0) {
-        const int i = kiki::houkouOf(s, from);
+      if (f != 0) {
+        const int i = kiki::houkouOf(s, f);
         if (i >= 0) m |= 1u << i;
       }
-      const int i = kiki::houkouOf(s, to);
-      if (i >= 0) m |= 1u << i;
+      if (t != 0) {
+        const int i = kiki::houkouOf(s, t);
+        if (i >= 0) m |= 1u << i;
+      }
       m &= (hi & b) ? 0x0Fu : (ka & b) ? 0xF0u : (Side == 1 ? 1u << 2 : 1u << 3);
       for (; m != 0; m &= m - 1) {
         const int h = std::countr_zero(m);
@@ -418,8 +425,8 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
   const bool utu = moto > 100;
   const int to = saki > 100 ? saki - 100 : saki;
   const int from = utu ? 0 : moto;
-  senSa<1>(oya, ko, toripl1, oyaY, from, to);
-  senSa<2>(oya, ko, toripl2, oyaY, from, to);
+  senSa<1>(oya, ko, toripl1, oya1, oyaY, from, to);
+  senSa<2>(oya, ko, toripl2, oya2, oyaY, from, to);
   if (utu) {
     const int kd = moto % 100;
     syurui.of(M, kd).set(to);
