@@ -1,7 +1,8 @@
-// Attack counts brought up to date by one move (kikiSasu) must equal the
-// counts taken afresh (torisirabe) on the position after the move, on every
-// cell, with the same piece squares by group and king squares; likewise the
-// evaluation carried from the parent and the plain one.
+// Attack counts brought up to date by one move (kikiSasu, and kikiSasuSa from
+// the parent's full counts) must equal the counts taken afresh (torisirabe)
+// on the position after the move, on every cell, with the same piece squares
+// by group and king squares; likewise the evaluation carried from the parent
+// and the plain one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
