@@ -295,6 +295,41 @@ inline void senKikiTasu(const Ban& ko, const Syurui& y, Kiki& toripl1, Kiki& tor
   senKikiAll<2>(ko, toripl2, y);
 }
 
+// The piece side M moved, dropped or captured by moto -> saki: its piece
+// square, its single steps and, when Sen, its sliding lines (off on `oya`,
+// on on `ko`), and the king square when a king moves. A pass changes nothing.
+template <int M, bool Sen>
+inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki, Kiki& aM,
+                      Kiki& aO, Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
+  constexpr int O = 3 - M;
+  const int to = saki > 100 ? saki - 100 : saki;
+  if (moto > 100) {
+    const int kd = moto % 100;
+    syurui.of(M, kd).set(to);
+    kiki::hoKiki<M, 1>(aM, to, kd);
+    if constexpr (Sen) kiki::senKiki<M, 1>(ko, aM, to, kd);
+    return;
+  }
+  if (moto == 0) return;
+  const int kOld = oya[moto] % 100;
+  const int kNew = ko[to] % 100;
+  const int32_t cap = oya[to];
+  syurui.of(M, kOld).clear(moto);
+  syurui.of(M, kNew).set(to);
+  kiki::hoKiki<M, -1>(aM, moto, kOld);
+  kiki::hoKiki<M, 1>(aM, to, kNew);
+  if constexpr (Sen) {
+    kiki::senKiki<M, -1>(oya, aM, moto, kOld);
+    kiki::senKiki<M, 1>(ko, aM, to, kNew);
+  }
+  if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
+  if (cap != 0) {
+    syurui.of(O, cap % 100).clear(to);
+    kiki::hoKiki<O, -1>(aO, to, cap % 100);
+    if constexpr (Sen) kiki::senKiki<O, -1>(oya, aO, to, cap % 100);
+  }
+}
+
 // Side M's move moto -> saki (saki + 100 when it promotes; moto = side*100 +
 // kind for a drop; 0 for a pass) made from `oya` to `ko`: the single-step
 // counts of `ko` into hopl1 / hopl2 and its piece squares into syurui. Only
@@ -303,32 +338,11 @@ inline void senKikiTasu(const Ban& ko, const Syurui& y, Kiki& toripl1, Kiki& tor
 template <int M>
 inline void hoSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto, int32_t saki,
                    Kiki& hopl1, Kiki& hopl2, Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
-  constexpr int O = 3 - M;
   hopl1 = ho.hopl1;
   hopl2 = ho.hopl2;
   syurui = ho.syurui;
-  Kiki& aM = M == 1 ? hopl1 : hopl2;
-  Kiki& aO = M == 1 ? hopl2 : hopl1;
-
-  if (moto > 100) {
-    const int kd = moto % 100;
-    syurui.of(M, kd).set(saki);
-    kiki::hoKiki<M, 1>(aM, saki, kd);
-  } else if (moto != 0) {
-    const int to = saki > 100 ? saki - 100 : saki;
-    const int kOld = oya[moto] % 100;
-    const int kNew = ko[to] % 100;
-    const int32_t cap = oya[to];
-    syurui.of(M, kOld).clear(moto);
-    syurui.of(M, kNew).set(to);
-    kiki::hoKiki<M, -1>(aM, moto, kOld);
-    kiki::hoKiki<M, 1>(aM, to, kNew);
-    if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
-    if (cap != 0) {
-      syurui.of(O, cap % 100).clear(to);
-      kiki::hoKiki<O, -1>(aO, to, cap % 100);
-    }
-  }
+  komaUgoku<M, false>(oya, ko, moto, saki, M == 1 ? hopl1 : hopl2, M == 1 ? hopl2 : hopl1,
+                      syurui, oupl1, oupl2);
 }
 
 // The same move's full counts: its single steps, then every sliding line
@@ -415,40 +429,16 @@ template <int M>
 inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Syurui& oyaY,
                        const Ban& ko, int32_t moto, int32_t saki, Kiki& toripl1, Kiki& toripl2,
                        Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
-  constexpr int O = 3 - M;
   toripl1 = oya1;
   toripl2 = oya2;
   syurui = oyaY;
   if (moto == 0) return;
-  Kiki& aM = M == 1 ? toripl1 : toripl2;
-  Kiki& aO = M == 1 ? toripl2 : toripl1;
-  const bool utu = moto > 100;
   const int to = saki > 100 ? saki - 100 : saki;
-  const int from = utu ? 0 : moto;
+  const int from = moto > 100 ? 0 : moto;
   senSa<1>(oya, ko, toripl1, oya1, oyaY, from, to);
   senSa<2>(oya, ko, toripl2, oya2, oyaY, from, to);
-  if (utu) {
-    const int kd = moto % 100;
-    syurui.of(M, kd).set(to);
-    kiki::hoKiki<M, 1>(aM, to, kd);
-    kiki::senKiki<M, 1>(ko, aM, to, kd);
-    return;
-  }
-  const int kOld = oya[moto] % 100;
-  const int kNew = ko[to] % 100;
-  const int32_t cap = oya[to];
-  syurui.of(M, kOld).clear(moto);
-  syurui.of(M, kNew).set(to);
-  kiki::hoKiki<M, -1>(aM, moto, kOld);
-  kiki::senKiki<M, -1>(oya, aM, moto, kOld);
-  kiki::hoKiki<M, 1>(aM, to, kNew);
-  kiki::senKiki<M, 1>(ko, aM, to, kNew);
-  if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
-  if (cap != 0) {
-    syurui.of(O, cap % 100).clear(to);
-    kiki::hoKiki<O, -1>(aO, to, cap % 100);
-    kiki::senKiki<O, -1>(oya, aO, to, cap % 100);
-  }
+  komaUgoku<M, true>(oya, ko, moto, saki, M == 1 ? toripl1 : toripl2, M == 1 ? toripl2 : toripl1,
+                     syurui, oupl1, oupl2);
 }
 
 }  // namespace syougi
