@@ -216,6 +216,17 @@ TEST(MatchEnd, NothingIsPlayedAfterTheEnd) {
   EXPECT_EQ(t.syousya(), -1);
 }
 
+TEST(MatchEnd, RandomOpeningIsLegalAndFollowsTheSeed) {
+  Taikyoku a(hirateK()), b(hirateK()), c(hirateK());
+  randomOpening(a, 8, 5);
+  randomOpening(b, 8, 5);
+  randomOpening(c, 8, 6);
+  ASSERT_EQ(a.te().size(), 8u);  // sasu would have ended the game on an illegal one
+  EXPECT_EQ(a.owari(), Owari::kNone);
+  EXPECT_EQ(a.positionText(), b.positionText());
+  EXPECT_NE(a.positionText(), c.positionText());
+}
+
 // --- the record ---
 
 TEST(MatchCsa, FullRecordOfAResignedGame) {

@@ -28,7 +28,9 @@ void tukaikata() {
                "  --seed1 N, --seed2 N  Seed option of engine 1 / 2, plus the game index\n"
                "  --out DIR           where the records go (match-out); engine N's stderr\n"
                "                      goes to DIR/engineN.stderr\n"
-               "  --fresh             engines start afresh for every game, their exit checked after it\n";
+               "  --fresh             engines start afresh for every game, their exit checked after it\n"
+               "  --random-plies N    games start with N random moves, each opening played from both\n"
+               "                      sides (seeded by --seed1); USI engines only\n";
 }
 
 std::string jikoku() {
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
   int games = 2, maxMoves = 256, timeoutSec = 300, byoyomi = 1000, depth = 1;
   std::string out = "match-out", gnuCmd;
   bool fresh = false;
+  int randomPlies = 0;
   std::optional<uint32_t> seed[2];
   std::string cmd[2];
   int ncmd = 0;
@@ -110,6 +113,9 @@ int main(int argc, char** argv) {
       out = argv[++i];
     } else if (a == "--gnushogi-cmd" && i + 1 < argc) {
       gnuCmd = argv[++i];
+    } else if (a == "--random-plies") {
+      num(0, 100, v);
+      randomPlies = static_cast<int>(v);
     } else if (a == "--fresh") {
       fresh = true;
     } else if (a == "-h" || a == "--help") {
@@ -124,6 +130,11 @@ int main(int argc, char** argv) {
   }
   if (ncmd != 2) {
     tukaikata();
+    return 2;
+  }
+  if (randomPlies > 0 && (cmd[0] == "gnushogi" || cmd[1] == "gnushogi")) {
+    // It is told the opponent's last move only.
+    std::cerr << "syougi-match: --random-plies needs two USI engines\n";
     return 2;
   }
   if (gnuCmd.empty()) {
@@ -163,6 +174,7 @@ int main(int argc, char** argv) {
     Kyokumen start;
     hirate(start);
     Taikyoku t(start, maxMoves);
+    randomOpening(t, randomPlies, seed[0].value_or(0) + static_cast<uint32_t>(g / 2));
     const std::string startTime = jikoku();
     std::string err;
     bool ok = true;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <poll.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -536,6 +537,15 @@ std::unique_ptr<Player> makeUsiPlayer(const UsiOptions& o) { return std::make_un
 
 std::unique_ptr<Player> makeGnuShogiPlayer(const GnuShogiOptions& o) {
   return std::make_unique<GnuShogiPlayer>(o);
+}
+
+void randomOpening(Taikyoku& t, int plies, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (int i = 0; i < plies && t.owari() == Owari::kNone; ++i) {
+    TeList list;
+    const int n = gouhou(t.ima(), list);
+    t.sasu(usiTeKaku(t.ima(), list[std::uniform_int_distribution<int>(0, n - 1)(rng)]), 0);
+  }
 }
 
 void taikyoku(Taikyoku& t, Player& sente, Player& gote, int timeoutMs) {

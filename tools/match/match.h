@@ -141,6 +141,10 @@ struct GnuShogiOptions {
 };
 std::unique_ptr<Player> makeGnuShogiPlayer(const GnuShogiOptions& o);
 
+// Plays `plies` moves picked at random from the legal ones, the same for the
+// same seed, so that engines that think alike still meet new positions.
+void randomOpening(Taikyoku& t, int plies, uint32_t seed);
+
 // Plays one game; `sente` moves first. Times are measured per move.
 void taikyoku(Taikyoku& t, Player& sente, Player& gote, int timeoutMs);
 
