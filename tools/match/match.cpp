@@ -431,7 +431,10 @@ class UsiPlayer : public Player {
   bool sippai(const std::string& why, std::string& err) {
     err = why;
     started_ = false;
-    p_.stop(0);
+    // One whose output ended is given the time to say how it ended.
+    p_.stop(p_.eof() ? o_.quitMs : 0);
+    fault_ = p_.takeFault();
+    if (!fault_.empty()) err += " (" + fault_ + ")";
     return false;
   }
   bool matu(const std::string& what, int ms, std::string& err) {
