@@ -29,8 +29,8 @@ void tukaikata() {
                "  --out DIR           where the records go (match-out); engine N's stderr\n"
                "                      goes to DIR/engineN.stderr\n"
                "  --fresh             engines start afresh for every game, their exit checked after it\n"
-               "  --random-plies N    games start with N random moves, each opening played from both\n"
-               "                      sides (seeded by --seed1); USI engines only\n";
+               "  --random-plies N    games start with N random moves (seeded by --seed1 plus the\n"
+               "                      game index); USI engines only\n";
 }
 
 std::string jikoku() {
@@ -174,7 +174,8 @@ int main(int argc, char** argv) {
     Kyokumen start;
     hirate(start);
     Taikyoku t(start, maxMoves);
-    randomOpening(t, randomPlies, seed[0].value_or(0) + static_cast<uint32_t>(g / 2));
+    // An opening per game: played from both sides it would repeat a self-play game.
+    randomOpening(t, randomPlies, seed[0].value_or(0) + static_cast<uint32_t>(g));
     const std::string startTime = jikoku();
     std::string err;
     bool ok = true;
