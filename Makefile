@@ -9,7 +9,7 @@ PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   xvfb xauth socat xdotool \
   desktop-file-utils appstream dpkg-dev
 
-.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match soak clean
+.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match hundred soak clean
 
 all: build
 
@@ -130,6 +130,10 @@ soak: build
 	  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target syougi-usi
 	tools/soak.sh $(BUILD) $(ASAN_BUILD) $(GAMES) $(SEED)
+
+# 100 games in a row in one driven window; the test plays 10.
+hundred: build
+	cd $(BUILD) && SYOUGI_GAMES=100 QT_QPA_PLATFORM=offscreen tests/game_after_game_test
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -224,59 +224,51 @@ void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
   }
 }
 
-// The terms that are not a piece's own nor the hands': king room and
-// neighbours, and strategy.
-void nokoriTen(const Men& m, const Basyo& basyo, Sennkei sennkei, int32_t& kouho) {
+// The king terms of side Side: room on the rows before and behind the king,
+// and the enemy's counts on its neighbours. They read the board and both
+// counts on the king's eight neighbours alone.
+template <int Side>
+int32_t ouTen(const Men& m, const Basyo& basyo, Sennkei sennkei) {
   const Ban& B = m.aru;
-  const Kiki& A1 = m.toripl1;
-  const Kiki& A2 = m.toripl2;
-  const int32_t oupl1 = m.oupl1;
-  const int32_t oupl2 = m.oupl2;
-  const int32_t t = basyo.teban;
-
+  const Kiki& A = Side == 1 ? m.toripl1 : m.toripl2;  // the king's side
+  const Kiki& T = Side == 1 ? m.toripl2 : m.toripl1;  // the enemy's
+  const int32_t k = Side == 1 ? m.oupl1 : m.oupl2;
+  const int32_t t = Side == 1 ? -basyo.teban : basyo.teban;
   // A king square that is not on the board (no king) has no neighbours to
   // look at; reading around it would leave the arrays.
-  const bool ou1 = isSquare(oupl1);
-  const bool ou2 = isSquare(oupl2);
-
+  if (!isSquare(k)) return 0;
+  int32_t kouho = 0;
   if (sennkei != Sennkei::kTotik) {
-    if (ou1) {
-      const int k = oupl1;
-      if (akiRow(B, A2, k + 11, k + 10, k + 9)) kouho -= t * 10;
-      if (akiRow(B, A2, k - 11, k - 10, k - 9)) kouho -= t * 10;
-    }
-    if (ou2) {
-      const int k = oupl2;
-      if (akiRow(B, A1, k + 11, k + 10, k + 9)) kouho += t * 10;
-      if (akiRow(B, A1, k - 11, k - 10, k - 9)) kouho += t * 10;
-    }
+    if (akiRow(B, T, k + 11, k + 10, k + 9)) kouho += t * 10;
+    if (akiRow(B, T, k - 11, k - 10, k - 9)) kouho += t * 10;
   }
-
   // Every neighbour is scored, off-board cells too: the attack detection
   // counts the first off-board cell of a sliding line, and it clears every
   // cell, so the counts there are this board's own.
-  if (ou1) {
-    for (const Kinbou& kb : kKinbou1) {
-      const int n = oupl1 + kb.d;
-      const int32_t a = A2[n];
-      if (a > 0) {
-        kouho += t * (a + 1) * kb.c;
-        if (A2[n] >= A1[n]) kouho += t * kb.c;
-      }
+  for (const Kinbou& kb : Side == 1 ? kKinbou1 : kKinbou2) {
+    const int n = k + kb.d;
+    const int32_t a = T[n];
+    if (a > 0) {
+      kouho -= t * (a + 1) * kb.c;
+      if (T[n] >= A[n]) kouho -= t * kb.c;
     }
   }
-  if (ou2) {
-    for (const Kinbou& kb : kKinbou2) {
-      const int n = oupl2 + kb.d;
-      const int32_t a = A1[n];
-      if (a > 0) {
-        kouho -= t * (a + 1) * kb.c;
-        if (A1[n] >= A2[n]) kouho -= t * kb.c;
-      }
-    }
-  }
+  return kouho;
+}
 
-  senkeiTen(B, sennkei, kouho);
+// The terms that are not a piece's own nor the hands': king room and
+// neighbours, and strategy.
+void nokoriTen(const Men& m, const Basyo& basyo, Sennkei sennkei, int32_t& kouho) {
+  kouho += ouTen<1>(m, basyo, sennkei) + ouTen<2>(m, basyo, sennkei);
+  senkeiTen(m.aru, sennkei, kouho);
+}
+
+// The term of n pieces in hand cell h (side*10 + kind, kind 2..8).
+int32_t motiKoma(int h, int32_t n) {
+  if (n <= 0) return 0;
+  const int k = h % 10;
+  const int32_t v = kMotiBonus[k][n > 1 ? 1 : 0] + komaten[100 + k] * n;
+  return h < 20 ? -v : v;
 }
 
 // The pieces in hand.
@@ -332,6 +324,42 @@ inline int32_t zenRuiSa(const Men& m, const Basyo& ba, const Syurui& y, const ui
          ruiSa<kRuiKin>(B, A1, A2, ba, o1, o2, y, d, oya, t);
 }
 
+// The pieces on the squares of d, whichever group: their terms now less the
+// parent's. `koma` holds the squares with a piece.
+inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2], const uint64_t koma[2],
+                      const std::array<int32_t, 112>& oya) {
+  const int o1 = rankOf(m.oupl1);
+  const int o2 = rankOf(m.oupl2);
+  const Ban& B = m.aru;
+  const Kiki& A1 = m.toripl1;
+  const Kiki& A2 = m.toripl2;
+  int32_t sa = 0;
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = d[i] & koma[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      const int32_t c = B[s];
+      int32_t k = 0;
+      switch ((c / 100 - 1) * kRuiSu + kRuiOf[c % 100]) {
+        case kRuiOu: koma1<kRuiOu>(B, A1, A2, ba, o2, s, k); break;
+        case kRuiFu: koma1<kRuiFu>(B, A1, A2, ba, o2, s, k); break;
+        case kRuiKyou: koma1<kRuiKyou>(B, A1, A2, ba, o2, s, k); break;
+        case kRuiKaku: koma1<kRuiKaku>(B, A1, A2, ba, o2, s, k); break;
+        case kRuiHisya: koma1<kRuiHisya>(B, A1, A2, ba, o2, s, k); break;
+        case kRuiKin: koma1<kRuiKin>(B, A1, A2, ba, o2, s, k); break;
+        case kRuiSu + kRuiOu: koma2<kRuiOu>(B, A1, A2, ba, o1, s, k); break;
+        case kRuiSu + kRuiFu: koma2<kRuiFu>(B, A1, A2, ba, o1, s, k); break;
+        case kRuiSu + kRuiKyou: koma2<kRuiKyou>(B, A1, A2, ba, o1, s, k); break;
+        case kRuiSu + kRuiKaku: koma2<kRuiKaku>(B, A1, A2, ba, o1, s, k); break;
+        case kRuiSu + kRuiHisya: koma2<kRuiHisya>(B, A1, A2, ba, o1, s, k); break;
+        case kRuiSu + kRuiKin: koma2<kRuiKin>(B, A1, A2, ba, o1, s, k); break;
+        default: break;
+      }
+      sa += k - oya[s];
+    }
+  }
+  return sa;
+}
+
 // Cells whose piece term reads cell q of the board, by the kind that reads
 // it: [0] a side-1 pawn (two cells ahead), [1] a side-2 pawn, [2] a bishop
 // or horse (diagonal neighbours), [3] a rook or dragon (orthogonal ones).
@@ -352,6 +380,28 @@ constexpr std::array<std::array<Bits, 4>, 112> makeBanKage() {
   return t;
 }
 constexpr std::array<std::array<Bits, 4>, 112> kBanKage = makeBanKage();
+
+// The eight neighbours of each square: what a king's terms read.
+constexpr std::array<Bits, 112> makeKinbouMasu() {
+  std::array<Bits, 112> t{};
+  for (int k = 11; k <= 99; ++k) {
+    for (const Kinbou& kb : kKinbou1) {
+      const int n = k + kb.d;
+      t[k].w[n >> 6] |= uint64_t{1} << (n & 63);
+    }
+  }
+  return t;
+}
+constexpr std::array<Bits, 112> kKinbouMasu = makeKinbouMasu();
+
+// Every cell a strategy's terms read.
+constexpr Bits makeSenkeiMasu() {
+  Bits b{};
+  for (int s : {21, 22, 23, 31, 32, 33, 41, 42, 43, 52, 53, 61, 64, 71, 72, 84})
+    b.w[s >> 6] |= uint64_t{1} << (s & 63);
+  return b;
+}
+constexpr Bits kSenkeiMasu = makeSenkeiMasu();
 
 // Adds to d the pieces whose terms read board cell q.
 inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
@@ -424,7 +474,8 @@ void kouhosirabe(const Men& m, int32_t& kouhoOut, const Basyo& basyo, Sennkei se
 
 namespace syougi {
 
-void komaTen(const Men& m, const Basyo& basyo, const Syurui& syurui, KomaTen& kt) {
+void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& syurui,
+             KomaTen& kt) {
   static constexpr std::array<int32_t, 112> kZero{};
   const uint64_t all[2] = {~uint64_t{0}, ~uint64_t{0}};
   kt.t.fill(0);
@@ -433,6 +484,10 @@ void komaTen(const Men& m, const Basyo& basyo, const Syurui& syurui, KomaTen& kt
   const Komabit k2 = syurui.zenbu(2);
   kt.koma = {k1.w[0] | k2.w[0], k1.w[1] | k2.w[1]};
   kt.moti = motiTen(m.arull);
+  kt.ou1 = ouTen<1>(m, basyo, sennkei);
+  kt.ou2 = ouTen<2>(m, basyo, sennkei);
+  kt.senkei = 0;
+  senkeiTen(m.aru, sennkei, kt.senkei);
 }
 
 void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const KomaTen& oyaTen,
@@ -459,10 +514,39 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
     for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] | syurui.b[1][kRuiHisya].w[i];
   }
   // A piece taken on `to` leaves with its term: the mover's replaces it.
-  kouho += zenRuiSa(m, basyo, syurui, d, oyaTen.t, nullptr);
-  nokoriTen(m, basyo, sennkei, kouho);
-  // Hands change only by a drop or a capture.
-  kouho += moto > 100 || (to != 0 && oya.aru[to] != 0) ? motiTen(m.arull) : oyaTen.moti;
+  uint64_t koma[2] = {oyaTen.koma[0], oyaTen.koma[1]};
+  if (isSquare(moto)) koma[moto >> 6] &= ~(uint64_t{1} << (moto & 63));
+  if (to != 0) koma[to >> 6] |= uint64_t{1} << (to & 63);
+  kouho += komaSa(m, basyo, d, koma, oyaTen.t);
+
+  // A king's terms are the parent's while the king stays and nothing on its
+  // neighbours changed, board or counts; the strategy's while its cells hold.
+  uint64_t kawari[2] = {c.w[0], c.w[1]};
+  if (isSquare(moto)) kawari[moto >> 6] |= uint64_t{1} << (moto & 63);
+  if (to != 0) kawari[to >> 6] |= uint64_t{1} << (to & 63);
+  const auto furete = [&](const Bits& b) {
+    return ((kawari[0] & b.w[0]) | (kawari[1] & b.w[1])) != 0;
+  };
+  const auto ouKawaru = [&](int32_t k, int32_t oyaK) {
+    return k != oyaK || (isSquare(k) && furete(kKinbouMasu[k]));
+  };
+  kouho += ouKawaru(m.oupl1, oya.oupl1) ? ouTen<1>(m, basyo, sennkei) : oyaTen.ou1;
+  kouho += ouKawaru(m.oupl2, oya.oupl2) ? ouTen<2>(m, basyo, sennkei) : oyaTen.ou2;
+  if (furete(kSenkeiMasu)) {
+    senkeiTen(m.aru, sennkei, kouho);
+  } else {
+    kouho += oyaTen.senkei;
+  }
+
+  // Hands change only by a drop or a capture, one cell each.
+  kouho += oyaTen.moti;
+  int h = 0;
+  if (moto > 100) {
+    h = moto / 100 * 10 + moto % 100;
+  } else if (to != 0 && oya.aru[to] != 0 && oya.aru[to] % 100 != OU) {
+    h = m.aru[to] / 100 * 10 + oya.aru[to] % 100 % 10;
+  }
+  if (h != 0) kouho += motiKoma(h, m.arull[h]) - motiKoma(h, oya.arull[h]);
   kouhoOut = kouho;
 }
 

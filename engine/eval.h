@@ -30,8 +30,12 @@ struct KomaTen {
   std::array<uint64_t, 2> koma{};  // the squares holding a piece
   int32_t sum = 0;
   int32_t moti = 0;  // the hands' terms
+  int32_t ou1 = 0;   // each king's terms
+  int32_t ou2 = 0;
+  int32_t senkei = 0;  // the strategy's
 };
-void komaTen(const Men& m, const Basyo& basyo, const Syurui& syurui, KomaTen& kt);
+void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& syurui,
+             KomaTen& kt);
 
 // The same score as kouhosirabe for `m`, the position after moto -> saki
 // (saki + 100 when it promotes; a drop's moto is its code; 0 0 for a pass)

@@ -57,8 +57,8 @@ void Search::kikiKousin() {
   // A captured king leaves the old square in place rather than garbage.
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  kikiSasu<sideAt(N)>(q.aru, q.ho, p.aru, p.moto, p.saki, p.toripl1, p.toripl2, p.syurui,
-                      p.oupl1, p.oupl2);
+  kikiSasuSa<sideAt(N)>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, p.moto, p.saki,
+                        p.toripl1, p.toripl2, p.syurui, p.oupl1, p.oupl2);
 }
 
 // The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the

@@ -4,7 +4,6 @@
 #include "engine/generate.h"
 #include "engine/rows.h"
 #include "engine/snapshot_hooks.h"
-#include "model/attacks.h"
 
 namespace syougi {
 
@@ -48,7 +47,7 @@ void Search::prepare(const SearchInput& in) {
   }
   bookDeep_ = 0;
   passAnc_.fill(0);
-  hoSirabe(r.aru, r.ho);
+  syuruiOf(r.aru, r.syurui);
   rootOute_ = r.toripl1[r.oupl2] > 0;
   leafStop_ = false;
   yomi_.clear();
@@ -96,11 +95,8 @@ void Search::hoKousin(int32_t moto, int32_t saki) {
   const Ply& q = t_[N - 1];
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  hoSasu<sideAt(N)>(q.aru, q.ho, p.aru, moto, saki, p.ho.hopl1, p.ho.hopl2, p.ho.syurui,
-                    p.oupl1, p.oupl2);
-  p.toripl1 = p.ho.hopl1;
-  p.toripl2 = p.ho.hopl2;
-  senKikiTasu(p.aru, p.ho.syurui, p.toripl1, p.toripl2);
+  kikiSasuSa<sideAt(N)>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, moto, saki, p.toripl1,
+                        p.toripl2, p.syurui, p.oupl1, p.oupl2);
 }
 
 // A leaf scan stops once its value beats a side-1 ply above it.
@@ -173,7 +169,7 @@ bool Search::kouhoTukuru() {
   const Ply& q = t_[N - 1];
   resetList<N>();
   passAnc_[N] = passTerms<N>();
-  komaTen(q, bs_, q.ho.syurui, oyaTen_);
+  komaTen(q, bs_, sk_, q.syurui, oyaTen_);
   p.aru = q.aru;
   p.arull = q.arull;
   if constexpr (kPass<N>) {
@@ -261,7 +257,7 @@ void Search::leaf() {
   ++nodesAt[N];
   p.saikou = kRow[N].init;
   passAnc_[N] = passTerms<N>();
-  komaTen(q, bs_, q.ho.syurui, oyaTen_);
+  komaTen(q, bs_, sk_, q.syurui, oyaTen_);
   p.aru = q.aru;
   p.arull = q.arull;
   if (q.toripl1[q.oupl2] == 0) {

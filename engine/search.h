@@ -55,8 +55,8 @@ class Search {
 
   // For tests: take the input as ai1 would (ply 0 = the actual position,
   // tables emptied, counters reset) without searching; then fill the
-  // ancestors in the table by hand (with their `ho` from hoSirabe) and run
-  // one ply.
+  // ancestors in the table by hand (with their counts and piece squares)
+  // and run one ply.
   void prepare(const SearchInput& in);
   // Fills ply N's list (N = 1..8): what the ply does before searching it.
   template <int N>

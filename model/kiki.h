@@ -85,38 +85,69 @@ constexpr std::array<uint32_t, 256> makeSen() {
 }
 inline constexpr std::array<uint32_t, 256> kSen = makeSen();
 
-template <int Side, Line L, int D>
+// Adds (Sign +1) or takes away (Sign -1) one sliding line.
+template <int Side, Line L, int D, int Sign = 1>
 inline void slide(const Ban& b, Kiki& a, int s) {
 #pragma GCC unroll 8
   for (int d = 1; d <= 8; ++d) {
     const int q = s + D * d;
-    ++a[q];
+    a[q] += Sign;
     const int32_t c = b[q];
     // Cells hold piece codes below 219; the mask only keeps the look-up
     // inside the table whatever a cell holds.
     const uint32_t f = kSen[c & 255];
     if (f & senBit<Side, L>(false)) continue;
-    if (f & senBit<Side, L>(true)) ++a[q + D];
+    if (f & senBit<Side, L>(true)) a[q + D] += Sign;
     return;
   }
 }
 
-template <int Side>
+template <int Side, int Sign = 1>
 inline void rookLines(const Ban& b, Kiki& a, int s) {
   constexpr int F = Side == 1 ? -1 : 1;  // forward
-  slide<Side, kRookOther, -10>(b, a, s);
-  slide<Side, kRookOther, 10>(b, a, s);
-  slide<Side, kRookFwd, F>(b, a, s);
-  slide<Side, kRookOther, -F>(b, a, s);
+  slide<Side, kRookOther, -10, Sign>(b, a, s);
+  slide<Side, kRookOther, 10, Sign>(b, a, s);
+  slide<Side, kRookFwd, F, Sign>(b, a, s);
+  slide<Side, kRookOther, -F, Sign>(b, a, s);
 }
 
-template <int Side>
+template <int Side, int Sign = 1>
 inline void bishopLines(const Ban& b, Kiki& a, int s) {
   constexpr int F = Side == 1 ? -1 : 1;
-  slide<Side, kBishopFwd, -10 + F>(b, a, s);
-  slide<Side, kBishopFwd, 10 + F>(b, a, s);
-  slide<Side, kBishopBack, -10 - F>(b, a, s);
-  slide<Side, kBishopBack, 10 - F>(b, a, s);
+  slide<Side, kBishopFwd, -10 + F, Sign>(b, a, s);
+  slide<Side, kBishopFwd, 10 + F, Sign>(b, a, s);
+  slide<Side, kBishopBack, -10 - F, Sign>(b, a, s);
+  slide<Side, kBishopBack, 10 - F, Sign>(b, a, s);
+}
+
+// The eight directions a line can take, rook's first: x lies on direction i
+// from s when x - s is a multiple 1..8 of kHoukou[i] (a line may stop before).
+inline constexpr int kHoukou[8] = {-10, 10, -1, 1, -11, 9, -9, 11};
+constexpr std::array<int8_t, 223> makeHoukouSa() {
+  std::array<int8_t, 223> t{};
+  t.fill(-1);
+  for (int i = 0; i < 8; ++i)
+    for (int k = 1; k <= 8; ++k) t[111 + k * kHoukou[i]] = static_cast<int8_t>(i);
+  return t;
+}
+inline constexpr std::array<int8_t, 223> kHoukouSa = makeHoukouSa();
+constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s]; }
+
+// One line of a rook or dragon (i < 4) or a bishop or horse (i >= 4), each
+// with its class for side `Side`.
+template <int Side, int Sign>
+inline void senHoukou(const Ban& b, Kiki& a, int s, int i) {
+  constexpr bool s1 = Side == 1;
+  switch (i) {
+    case 0: slide<Side, kRookOther, -10, Sign>(b, a, s); break;
+    case 1: slide<Side, kRookOther, 10, Sign>(b, a, s); break;
+    case 2: slide<Side, s1 ? kRookFwd : kRookOther, -1, Sign>(b, a, s); break;
+    case 3: slide<Side, s1 ? kRookOther : kRookFwd, 1, Sign>(b, a, s); break;
+    case 4: slide<Side, s1 ? kBishopFwd : kBishopBack, -11, Sign>(b, a, s); break;
+    case 5: slide<Side, s1 ? kBishopFwd : kBishopBack, 9, Sign>(b, a, s); break;
+    case 6: slide<Side, s1 ? kBishopBack : kBishopFwd, -9, Sign>(b, a, s); break;
+    default: slide<Side, s1 ? kBishopBack : kBishopFwd, 11, Sign>(b, a, s); break;
+  }
 }
 
 constexpr bool hasiru(int kind) { return kUgoki[kind].hasiriSu > 0; }
@@ -155,19 +186,19 @@ inline void hoKiki(Kiki& a, int s, int kind) {
 }
 
 // The sliding lines of a piece of `kind` on s.
-template <int Side>
+template <int Side, int Sign = 1>
 inline void senKiki(const Ban& b, Kiki& a, int s, int kind) {
   switch (kind) {
     case HI:
     case RY:
-      rookLines<Side>(b, a, s);
+      rookLines<Side, Sign>(b, a, s);
       break;
     case KA:
     case UM:
-      bishopLines<Side>(b, a, s);
+      bishopLines<Side, Sign>(b, a, s);
       break;
     case KY:
-      slide<Side, kLance, Side == 1 ? -1 : 1>(b, a, s);
+      slide<Side, kLance, Side == 1 ? -1 : 1, Sign>(b, a, s);
       break;
     default:
       break;
@@ -308,6 +339,109 @@ inline void kikiSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t mo
                      int32_t& oupl2) {
   hoSasu<M>(oya, ho, ko, moto, saki, toripl1, toripl2, syurui, oupl1, oupl2);
   senKikiTasu(ko, syurui, toripl1, toripl2);
+}
+
+// For each cell x, the squares from which a line can pass x: on its file or
+// rank (rooks and dragons), on its diagonals (bishops and horses), behind it
+// on its file for each side's lances. Cell 0 stands for no cell.
+struct SenKage {
+  std::array<uint64_t, 2> juuji{};
+  std::array<uint64_t, 2> naname{};
+  std::array<std::array<uint64_t, 2>, 2> yari{};  // [side - 1]
+};
+constexpr std::array<SenKage, 112> makeSenKage() {
+  std::array<SenKage, 112> t{};
+  for (int x = 1; x < 112; ++x) {
+    for (int s = 11; s <= 99; ++s) {
+      const int i = kiki::houkouOf(s, x);
+      if (i < 0) continue;
+      const uint64_t b = uint64_t{1} << (s & 63);
+      if (i < 4) t[x].juuji[s >> 6] |= b;
+      if (i >= 4) t[x].naname[s >> 6] |= b;
+      if (i == 2) t[x].yari[0][s >> 6] |= b;  // side 1's lance moves toward rank 1
+      if (i == 3) t[x].yari[1][s >> 6] |= b;
+    }
+  }
+  return t;
+}
+inline constexpr std::array<SenKage, 112> kSenKage = makeSenKage();
+
+// The lines of side Side's sliders, other than those on `from` and `to`,
+// that pass `from` or `to` (0 for none): walked again, off on `oya` and on
+// on `ko`. A line that passes neither cell is the same on both boards.
+template <int Side>
+inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Syurui& y, int from, int to) {
+  const auto& g = y.b[Side - 1];
+  const SenKage& kf = kSenKage[from];
+  const SenKage& kt = kSenKage[to];
+  for (int w = 0; w < 2; ++w) {
+    const uint64_t hi = g[kRuiHisya].w[w] & (kf.juuji[w] | kt.juuji[w]);
+    const uint64_t ka = g[kRuiKaku].w[w] & (kf.naname[w] | kt.naname[w]);
+    const uint64_t ky = g[kRuiKyou].w[w] & (kf.yari[Side - 1][w] | kt.yari[Side - 1][w]);
+    for (uint64_t x = hi | ka | ky; x != 0; x &= x - 1) {
+      const int s = w * 64 + std::countr_zero(x);
+      if (s == from || s == to) continue;
+      const uint64_t b = x & -x;
+      // The lines from s through either cell; a lance has its forward one only.
+      unsigned m = 0;
+      if (from != 0) {
+        const int i = kiki::houkouOf(s, from);
+        if (i >= 0) m |= 1u << i;
+      }
+      const int i = kiki::houkouOf(s, to);
+      if (i >= 0) m |= 1u << i;
+      m &= (hi & b) ? 0x0Fu : (ka & b) ? 0xF0u : (Side == 1 ? 1u << 2 : 1u << 3);
+      for (; m != 0; m &= m - 1) {
+        const int h = std::countr_zero(m);
+        kiki::senHoukou<Side, -1>(oya, a, s, h);
+        kiki::senHoukou<Side, 1>(ko, a, s, h);
+      }
+    }
+  }
+}
+
+// The same counts as kikiSasu, from the parent's full counts oya1 / oya2 and
+// piece squares oyaY: the moved, dropped or captured piece's steps and lines,
+// and the other lines through the two cells the move changed. A pass leaves
+// them as they were.
+template <int M>
+inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Syurui& oyaY,
+                       const Ban& ko, int32_t moto, int32_t saki, Kiki& toripl1, Kiki& toripl2,
+                       Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
+  constexpr int O = 3 - M;
+  toripl1 = oya1;
+  toripl2 = oya2;
+  syurui = oyaY;
+  if (moto == 0) return;
+  Kiki& aM = M == 1 ? toripl1 : toripl2;
+  Kiki& aO = M == 1 ? toripl2 : toripl1;
+  const bool utu = moto > 100;
+  const int to = saki > 100 ? saki - 100 : saki;
+  const int from = utu ? 0 : moto;
+  senSa<1>(oya, ko, toripl1, oyaY, from, to);
+  senSa<2>(oya, ko, toripl2, oyaY, from, to);
+  if (utu) {
+    const int kd = moto % 100;
+    syurui.of(M, kd).set(to);
+    kiki::hoKiki<M, 1>(aM, to, kd);
+    kiki::senKiki<M, 1>(ko, aM, to, kd);
+    return;
+  }
+  const int kOld = oya[moto] % 100;
+  const int kNew = ko[to] % 100;
+  const int32_t cap = oya[to];
+  syurui.of(M, kOld).clear(moto);
+  syurui.of(M, kNew).set(to);
+  kiki::hoKiki<M, -1>(aM, moto, kOld);
+  kiki::senKiki<M, -1>(oya, aM, moto, kOld);
+  kiki::hoKiki<M, 1>(aM, to, kNew);
+  kiki::senKiki<M, 1>(ko, aM, to, kNew);
+  if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
+  if (cap != 0) {
+    syurui.of(O, cap % 100).clear(to);
+    kiki::hoKiki<O, -1>(aO, to, cap % 100);
+    kiki::senKiki<O, -1>(oya, aO, to, cap % 100);
+  }
 }
 
 }  // namespace syougi

@@ -24,10 +24,9 @@ struct Ply : Men {
   std::array<int32_t, kListMax> kmoto{};
   std::array<int32_t, kListMax> ksaki{};
   std::array<int16_t, kListMax> kten{};
-  // Derived from aru, set wherever the main search sets aru for children to
-  // be generated from it: each child's attack counts follow by its one move.
-  KikiHo ho{};
-  // Each examined candidate's piece squares.
+  // The piece squares of the position on this ply: each examined
+  // candidate's, then the searched move's, from which the next ply's
+  // candidates' counts follow by their one move.
   Syurui syurui{};
 };
 

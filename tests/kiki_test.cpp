@@ -64,25 +64,38 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
   Syurui fy;
   syuruiOf(ko, fy);
 
-  Kiki k1, k2;
-  Syurui ky;
-  int32_t kou1 = a.oupl1, kou2 = a.oupl2;
-  if (M == 1) {
-    kikiSasu<1>(aru, ho, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
-  } else {
-    kikiSasu<2>(aru, ho, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
+  Syurui y;
+  syuruiOf(aru, y);
+  // Both ways: from the parent's single steps with every line walked afresh,
+  // and from the parent's full counts by the lines through the changed cells.
+  for (const bool sa : {false, true}) {
+    Kiki k1, k2;
+    Syurui ky;
+    int32_t kou1 = a.oupl1, kou2 = a.oupl2;
+    if (sa) {
+      if (M == 1) {
+        kikiSasuSa<1>(aru, a.toripl1, a.toripl2, y, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
+      } else {
+        kikiSasuSa<2>(aru, a.toripl1, a.toripl2, y, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
+      }
+    } else if (M == 1) {
+      kikiSasu<1>(aru, ho, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
+    } else {
+      kikiSasu<2>(aru, ho, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
+    }
+    for (int c = 0; c < 112; ++c) {
+      EXPECT_EQ(k1[c], f.toripl1[c]) << "side 1, cell " << c << ", move " << s.moto << "-"
+                                     << s.saki << (sa ? " from full counts" : "");
+      EXPECT_EQ(k2[c], f.toripl2[c]) << "side 2, cell " << c << ", move " << s.moto << "-"
+                                     << s.saki << (sa ? " from full counts" : "");
+      if (k1[c] != f.toripl1[c] || k2[c] != f.toripl2[c]) return false;
+    }
+    EXPECT_TRUE(ky == fy) << s.moto << "-" << s.saki;
+    EXPECT_EQ(kou1, f.oupl1);
+    EXPECT_EQ(kou2, f.oupl2);
+    if (!(ky == fy && kou1 == f.oupl1 && kou2 == f.oupl2)) return false;
   }
-  for (int c = 0; c < 112; ++c) {
-    EXPECT_EQ(k1[c], f.toripl1[c]) << "side 1, cell " << c << ", move " << s.moto << "-"
-                                   << s.saki;
-    EXPECT_EQ(k2[c], f.toripl2[c]) << "side 2, cell " << c << ", move " << s.moto << "-"
-                                   << s.saki;
-    if (k1[c] != f.toripl1[c] || k2[c] != f.toripl2[c]) return false;
-  }
-  EXPECT_TRUE(ky == fy) << s.moto << "-" << s.saki;
-  EXPECT_EQ(kou1, f.oupl1);
-  EXPECT_EQ(kou2, f.oupl2);
-  return ky == fy && kou1 == f.oupl1 && kou2 == f.oupl2;
+  return true;
 }
 
 }  // namespace
@@ -139,7 +152,7 @@ TEST(KouhosirabeSa, EveryMoveOfRandomGamesScoresAsThePlainEvaluation) {
       Syurui y;
       syuruiOf(a.aru, y);
       KomaTen kt;
-      komaTen(a, bs, y, kt);
+      komaTen(a, bs, sk, y, kt);
       std::vector<Sasite> all = sasiteOf(M, a.aru, a.arull);
       if (all.empty()) break;
       all.push_back({0, 0});

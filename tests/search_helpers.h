@@ -55,7 +55,7 @@ inline void tesuji(PlyTable& t, int j, int32_t moto, int32_t saki, int16_t saiko
   p.arull = t[j - 1].arull;
   sasu(p.aru, p.arull, j % 2 == 1 ? 2 : 1, moto, saki);
   torisirabe(p);
-  hoSirabe(p.aru, p.ho);
+  syuruiOf(p.aru, p.syurui);
   p.kmoto.fill(0);
   p.ksaki.fill(0);
   p.kten.fill(0);

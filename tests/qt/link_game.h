@@ -95,6 +95,7 @@ class Mado {
   }
 
   bool started() const { return pid_ > 0 && in_ >= 0; }
+  pid_t pid() const { return pid_; }
   int fd() const { return out_; }
   const std::string& name() const { return name_; }
   const fs::path& dir() const { return dir_; }

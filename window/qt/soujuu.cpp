@@ -24,13 +24,14 @@ Soujuu::Soujuu(SyougiWindow& w, int inFd, std::FILE* out) : QObject(&w), w_(w), 
   qApp->installEventFilter(this);
   matuTimer_.setInterval(20);
   connect(&matuTimer_, &QTimer::timeout, this, [this] {
-    const bool ready = matu_ == "wait-idle" ? hima() : hakoAru();
-    if (!ready) return;
+    if (!matuOwari()) return;
     matuTimer_.stop();
     const QString line = matu_;
     matu_.clear();
     if (line == "wait-idle")
       kaku("ok idle");
+    else if (line == "wait-turn")
+      kaku("ok turn");
     else
       answer(line.mid(7));
     // Later, so that a box just closed has returned to whoever opened it.
@@ -91,6 +92,14 @@ bool Soujuu::hima() const {
   return !w_.t.isActive() && QApplication::activeModalWidget() == nullptr;
 }
 
+bool Soujuu::matuOwari() const {
+  if (matu_ == "wait-idle") return hima();
+  // The reply runs inside the tick, which stops the timer first: a stopped
+  // timer means the reply is made, or waits in a box of its own.
+  if (matu_ == "wait-turn") return !w_.t.isActive();
+  return hakoAru();
+}
+
 void Soujuu::meirei(const QString& line) {
   const qsizetype sp = line.indexOf(' ');
   const QString cmd = sp < 0 ? line : line.left(sp);
@@ -139,6 +148,9 @@ void Soujuu::meirei(const QString& line) {
       matu_ = line;
       matuTimer_.start();
     }
+  } else if (cmd == "wait-turn") {
+    matu_ = line;
+    matuTimer_.start();
   } else if (cmd == "quit") {
     kaku("ok quit");
     QTimer::singleShot(0, this, [this] { susumu(); });  // the close may ask first

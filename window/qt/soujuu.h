@@ -11,6 +11,8 @@
 //   shown NAME        "ok shown NAME 1" when visible, else 0
 //   wait-idle         waits until the computer's timer is off and no box is
 //                     open, then answers "ok idle"
+//   wait-turn         waits until the computer's timer is off: its reply is
+//                     made or it has opened a box; answers "ok turn"
 //   quit              closes the window
 // A shown message box prints "box <title>\t<text>" with line breaks as \n.
 #pragma once
@@ -43,6 +45,7 @@ class Soujuu : public QObject {
   bool answer(const QString& button);
   bool hakoAru() const;
   bool hima() const;
+  bool matuOwari() const;  // what the waiting command waits for has come
 
   SyougiWindow& w_;
   int in_;
@@ -50,7 +53,8 @@ class Soujuu : public QObject {
   QSocketNotifier* notifier_ = nullptr;
   QByteArray buf_;
   bool owari_ = false;  // end of input
-  // A command that waits (wait-idle, answer) holds back the ones after it.
+  // A command that waits (wait-idle, wait-turn, answer) holds back the ones
+  // after it.
   QString matu_;
   QTimer matuTimer_;
 };
