@@ -9,7 +9,7 @@ PACKAGES = cmake make g++ clang libclang-rt-14-dev \
   xvfb xauth socat xdotool \
   desktop-file-utils appstream dpkg-dev
 
-.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match hundred clean
+.PHONY: all setup configure build run install package screenshot test asan-build fuzz-build fuzz fuzz-run bench match hundred soak clean
 
 all: build
 
@@ -115,6 +115,21 @@ match: build
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends gnushogi; }
 	cd $(BUILD) && ./syougi-match --games 10 --gnushogi-depth 1 --seed1 1 --out match-gnushogi ./syougi-usi gnushogi
 	cd $(BUILD) && ./syougi-match --games 4 --seed1 1 --seed2 1001 --out match-self ./syougi-usi ./syougi-usi
+
+# GAMES referee games (tools/soak.sh): self-play, GNU Shogi at depths 1 to 3,
+# a tenth with syougi-usi of $(ASAN_BUILD). Fails when any game saw an illegal
+# move, a crash or a time-out; those records stay in $(BUILD)/soak/.
+GAMES ?= 200
+SEED ?= 1
+soak: build
+	@command -v gnushogi >/dev/null 2>&1 || [ -x /usr/games/gnushogi ] || { \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends gnushogi; }
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYOUGI_SANITIZE=ON \
+	  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target syougi-usi
+	tools/soak.sh $(BUILD) $(ASAN_BUILD) $(GAMES) $(SEED)
 
 # 100 games in a row in one driven window; the test plays 10.
 hundred: build

@@ -216,6 +216,17 @@ TEST(MatchEnd, NothingIsPlayedAfterTheEnd) {
   EXPECT_EQ(t.syousya(), -1);
 }
 
+TEST(MatchEnd, RandomOpeningIsLegalAndFollowsTheSeed) {
+  Taikyoku a(hirateK()), b(hirateK()), c(hirateK());
+  randomOpening(a, 8, 5);
+  randomOpening(b, 8, 5);
+  randomOpening(c, 8, 6);
+  ASSERT_EQ(a.te().size(), 8u);  // sasu would have ended the game on an illegal one
+  EXPECT_EQ(a.owari(), Owari::kNone);
+  EXPECT_EQ(a.positionText(), b.positionText());
+  EXPECT_NE(a.positionText(), c.positionText());
+}
+
 // --- the record ---
 
 TEST(MatchCsa, FullRecordOfAResignedGame) {
@@ -273,6 +284,54 @@ TEST(MatchCsa, PositionTextForEngines) {
   EXPECT_EQ(s.positionText(), "position sfen 4k4/9/9/9/9/9/9/9/4K4 b P 1 moves P*5e");
 }
 
+// --- counting faults ---
+
+struct CountCase {
+  std::vector<std::string> moves;  // with 10, 20, 30... ms
+  Owari end;                       // then the side to move loses so, or kNone
+  int black;                       // engine that moved first
+  const char* ended[2];
+  int illegal[2], crashes[2], timeUps[2];
+  int64_t slowestMs[2];
+};
+
+void PrintTo(const CountCase& c, std::ostream* os) {
+  *os << c.moves.size() << " moves, end " << static_cast<int>(c.end) << ", black " << c.black;
+}
+
+class MatchCount : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(MatchCount, FaultsGoToTheEngineThatMadeThem) {
+  const CountCase& c = GetParam();
+  Taikyoku t(hirateK());
+  for (size_t i = 0; i < c.moves.size(); ++i) t.sasu(c.moves[i], 10 * static_cast<int64_t>(i + 1));
+  if (c.end != Owari::kNone) t.owaru(c.end, "note");
+  const std::string ended[2] = {c.ended[0], c.ended[1]};
+  Fault f[2];
+  kazoeru(f, t, 7, c.black, ended);
+  for (int e = 0; e < 2; ++e) {
+    EXPECT_EQ(f[e].illegal, c.illegal[e]) << "engine " << e + 1;
+    EXPECT_EQ(f[e].crashes, c.crashes[e]) << "engine " << e + 1;
+    EXPECT_EQ(f[e].timeUps, c.timeUps[e]) << "engine " << e + 1;
+    EXPECT_EQ(f[e].slowestMs, c.slowestMs[e]) << "engine " << e + 1;
+    EXPECT_EQ(f[e].slowestGame, c.slowestMs[e] < 0 ? 0 : 7) << "engine " << e + 1;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MatchCount,
+    ::testing::Values(
+        // White's illegal move: engine 2 when engine 1 is black, else engine 1.
+        CountCase{{"7g7f", "3c3e"}, Owari::kNone, 0, {"", ""}, {0, 1}, {0, 0}, {0, 0}, {10, -1}},
+        CountCase{{"7g7f", "3c3e"}, Owari::kNone, 1, {"", ""}, {1, 0}, {0, 0}, {0, 0}, {-1, 10}},
+        CountCase{{"7g7f", "3c3d", "2g2f"}, Owari::kTimeUp, 0, {"", ""}, {0, 0}, {0, 0}, {0, 1},
+                  {30, 20}},
+        CountCase{{}, Owari::kChudan, 1, {"", "exit status 1"}, {0, 0}, {0, 1}, {0, 0}, {-1, -1}},
+        // A clean resignation, then engine 1's process ends badly.
+        CountCase{{"7g7f"}, Owari::kToryo, 0, {"sanitizer report", ""}, {0, 0}, {1, 0}, {0, 0},
+                  {10, -1}},
+        CountCase{{"7g7f", "3c3d"}, Owari::kToryo, 0, {"", ""}, {0, 0}, {0, 0}, {0, 0}, {10, 20}}));
+
 // --- engines over pipes ---
 
 class MatchPipes : public ::testing::Test {
@@ -286,8 +345,10 @@ class MatchPipes : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // A shell engine: answers the handshake, and to the n-th "go" with the n-th
-  // word of `answers` (the last one repeats); "-" means no answer at all.
-  std::string fake(const std::string& name, const std::string& answers) {
+  // word of `answers` (the last one repeats); "-" means no answer at all,
+  // "crash" a segmentation fault. `onQuit` is what it does on "quit".
+  std::string fake(const std::string& name, const std::string& answers,
+                   const std::string& onQuit = "exit 0") {
     const std::filesystem::path p = dir_ / (name + ".sh");
     std::ofstream f(p);
     f << "set -- " << answers << "\n"
@@ -297,17 +358,20 @@ class MatchPipes : public ::testing::Test {
       << "    isready) echo readyok ;;\n"
       << "    go*) a=$1; if [ $# -gt 1 ]; then shift; fi\n"
       << "         if [ \"$a\" = exit ]; then exit 0; fi\n"
+      << "         if [ \"$a\" = crash ]; then kill -SEGV $$; fi\n"
       << "         if [ \"$a\" != - ]; then echo \"info score cp 0\"; echo \"bestmove $a\"; fi ;;\n"
-      << "    quit) exit 0 ;;\n"
+      << "    quit) " << onQuit << " ;;\n"
       << "  esac\n"
       << "done\n";
-    return "sh " + p.string();
+    return "exec sh " + p.string();
   }
 
-  std::unique_ptr<Player> usi(const std::string& cmd) {
+  std::unique_ptr<Player> usi(const std::string& cmd, int quitMs = 10000) {
     UsiOptions o;
     o.command = cmd;
     o.startTimeoutMs = 10000;
+    o.quitMs = quitMs;
+    o.errPath = (dir_ / "stderr").string();
     return makeUsiPlayer(o);
   }
 
@@ -360,6 +424,60 @@ TEST_F(MatchPipes, EngineThatDiesLoses) {
   EXPECT_EQ(play(*a, *b, t), Owari::kChudan);
   EXPECT_EQ(t.syousya(), 1);
 }
+
+TEST_F(MatchPipes, EngineKilledByASignalIsACrash) {
+  auto a = usi(fake("alpha", "7g7f"));
+  auto b = usi(fake("beta", "crash"));
+  Taikyoku t(hirateK());
+  EXPECT_EQ(play(*a, *b, t), Owari::kChudan);
+  EXPECT_NE(t.note().find("signal 11"), std::string::npos) << t.note();
+  const std::string ended[2] = {a->fault(), b->fault()};
+  EXPECT_EQ(ended[0], "");
+  EXPECT_NE(ended[1].find("signal 11"), std::string::npos) << ended[1];
+  Fault f[2];
+  kazoeru(f, t, 1, 0, ended);
+  EXPECT_EQ(f[1].crashes, 1);  // once, though both the game and the exit tell
+  EXPECT_EQ(f[0].crashes, 0);
+}
+
+struct QuitCase {
+  const char* name;
+  const char* onQuit;
+  const char* fault;  // part of what fault() tells; "" for a clean end
+};
+
+void PrintTo(const QuitCase& q, std::ostream* os) { *os << q.name; }
+
+class MatchQuit : public MatchPipes, public ::testing::WithParamInterface<QuitCase> {};
+
+TEST_P(MatchQuit, HowTheEngineEndsIsJudged) {
+  auto a = usi(fake("alpha", "7g7f", GetParam().onQuit), 300);
+  Taikyoku t(hirateK());
+  std::string err;
+  ASSERT_TRUE(a->newGame(true, err)) << err;
+  bool timedOut = false;
+  EXPECT_EQ(a->think(t, 10000, timedOut, err), "7g7f");
+  a->quit();
+  const std::string f = a->fault();
+  if (*GetParam().fault == 0) {
+    EXPECT_EQ(f, "");
+  } else {
+    EXPECT_NE(f.find(GetParam().fault), std::string::npos) << f;
+  }
+  EXPECT_GT(a->peakKb(), 0);
+  EXPECT_EQ(a->fault(), "");  // told once
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, MatchQuit,
+    ::testing::Values(
+        QuitCase{"clean", "exit 0", ""}, QuitCase{"status", "exit 3", "exit status 3"},
+        QuitCase{"abort", "kill -ABRT $$", "signal 6"},
+        QuitCase{"asan", "echo '==1==ERROR: AddressSanitizer: heap-use-after-free' >&2; exit 0",
+                 "sanitizer report"},
+        QuitCase{"ubsan", "echo 'a.cpp:1:2: runtime error: signed overflow' >&2; exit 0",
+                 "sanitizer report"},
+        QuitCase{"hangs", "sleep 20", "did not end"}));
 
 TEST_F(MatchPipes, MissingProgramDoesNotStart) {
   auto a = usi((dir_ / "no-such-engine").string());

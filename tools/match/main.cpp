@@ -26,7 +26,11 @@ void tukaikata() {
                "  --gnushogi-depth N  GNU Shogi's search depth; 1 is its weakest (1)\n"
                "  --gnushogi-cmd CMD  how to start GNU Shogi (gnushogi, else /usr/games/gnushogi)\n"
                "  --seed1 N, --seed2 N  Seed option of engine 1 / 2, plus the game index\n"
-               "  --out DIR           where the records go (match-out)\n";
+               "  --out DIR           where the records go (match-out); engine N's stderr\n"
+               "                      goes to DIR/engineN.stderr\n"
+               "  --fresh             engines start afresh for every game, their exit checked after it\n"
+               "  --random-plies N    games start with N random moves (seeded by --seed1 plus the\n"
+               "                      game index); USI engines only\n";
 }
 
 std::string jikoku() {
@@ -40,8 +44,7 @@ std::string jikoku() {
 
 struct Seiseki {
   int kati[2] = {}, make[2] = {}, hikiwake[2] = {};  // by colour: [0] black, [1] white
-  int illegal = 0, timeUp = 0, failed = 0;
-  int64_t moves = 0, totalMs = 0, slowestMs = 0;
+  int64_t moves = 0, totalMs = 0;
 };
 
 const char* owariName(Owari o) {
@@ -73,6 +76,8 @@ int main(int argc, char** argv) {
 
   int games = 2, maxMoves = 256, timeoutSec = 300, byoyomi = 1000, depth = 1;
   std::string out = "match-out", gnuCmd;
+  bool fresh = false;
+  int randomPlies = 0;
   std::optional<uint32_t> seed[2];
   std::string cmd[2];
   int ncmd = 0;
@@ -108,6 +113,11 @@ int main(int argc, char** argv) {
       out = argv[++i];
     } else if (a == "--gnushogi-cmd" && i + 1 < argc) {
       gnuCmd = argv[++i];
+    } else if (a == "--random-plies") {
+      num(0, 100, v);
+      randomPlies = static_cast<int>(v);
+    } else if (a == "--fresh") {
+      fresh = true;
     } else if (a == "-h" || a == "--help") {
       tukaikata();
       return 0;
@@ -122,6 +132,11 @@ int main(int argc, char** argv) {
     tukaikata();
     return 2;
   }
+  if (randomPlies > 0 && (cmd[0] == "gnushogi" || cmd[1] == "gnushogi")) {
+    // It is told the opponent's last move only.
+    std::cerr << "syougi-match: --random-plies needs two USI engines\n";
+    return 2;
+  }
   if (gnuCmd.empty()) {
     gnuCmd = std::system("command -v gnushogi >/dev/null 2>&1") == 0 ? "gnushogi" : "/usr/games/gnushogi";
   }
@@ -132,12 +147,14 @@ int main(int argc, char** argv) {
       GnuShogiOptions o;
       o.command = gnuCmd;
       o.depth = depth;
+      o.errPath = (std::filesystem::path(out) / ("engine" + std::to_string(e + 1) + ".stderr")).string();
       player[e] = makeGnuShogiPlayer(o);
     } else {
       UsiOptions o;
       o.command = cmd[e];
       o.seed = seed[e];
       o.byoyomiMs = byoyomi;
+      o.errPath = (std::filesystem::path(out) / ("engine" + std::to_string(e + 1) + ".stderr")).string();
       player[e] = makeUsiPlayer(o);
     }
   }
@@ -150,12 +167,15 @@ int main(int argc, char** argv) {
   }
 
   Seiseki sei[2];
+  Fault fau[2];
   int draws = 0;
   for (int g = 0; g < games; ++g) {
     const int black = g % 2;  // engine index playing black
     Kyokumen start;
     hirate(start);
     Taikyoku t(start, maxMoves);
+    // An opening per game: played from both sides it would repeat a self-play game.
+    randomOpening(t, randomPlies, seed[0].value_or(0) + static_cast<uint32_t>(g));
     const std::string startTime = jikoku();
     std::string err;
     bool ok = true;
@@ -168,12 +188,25 @@ int main(int argc, char** argv) {
     }
     if (ok) taikyoku(t, *player[black], *player[1 - black], timeoutSec * 1000);
     const std::string endTime = jikoku();
+    // The last game's engines are ended here, so that a bad end counts with it.
+    std::string ended[2];
+    for (int e = 0; e < 2; ++e) {
+      if (fresh || g + 1 == games) player[e]->quit();
+      ended[e] = player[e]->fault();
+    }
+    kazoeru(fau, t, g + 1, black, ended);
+    std::string faultText;
+    for (int e = 0; e < 2; ++e) {
+      if (!ended[e].empty())
+        faultText += (faultText.empty() ? "" : "; ") + player[e]->name() + " ended badly: " + ended[e];
+    }
 
     char fn[64];
     std::snprintf(fn, sizeof fn, "game-%03d.csa", g + 1);
     const std::filesystem::path path = std::filesystem::path(out) / fn;
     std::ofstream f(path, std::ios::binary);
     f << csaKiroku(t, player[black]->name(), player[1 - black]->name(), startTime, endTime);
+    if (!faultText.empty()) f << "'" << faultText << "\n";
     if (!f) std::cerr << "syougi-match: cannot write " << path << "\n";
 
     for (int c = 0; c < 2; ++c) {
@@ -183,10 +216,6 @@ int main(int argc, char** argv) {
       if (res > 0) ++s.kati[c];
       if (res < 0) ++s.make[c];
       if (res == 0) ++s.hikiwake[c];
-      const bool loserMoved = res < 0;
-      if (loserMoved && t.owari() == Owari::kIllegal) ++s.illegal;
-      if (loserMoved && t.owari() == Owari::kTimeUp) ++s.timeUp;
-      if (loserMoved && t.owari() == Owari::kChudan) ++s.failed;
       for (size_t m = 0; m < t.te().size(); ++m) {
         // Move m was made by black when the start had black to move and m is even.
         const bool byBlack = (m % 2 == 0) != t.start().gote;
@@ -194,7 +223,6 @@ int main(int argc, char** argv) {
         const int64_t ms = t.te()[m].ms;
         ++s.moves;
         s.totalMs += ms;
-        s.slowestMs = std::max(s.slowestMs, ms);
       }
     }
     if (t.syousya() == 0) ++draws;
@@ -202,7 +230,8 @@ int main(int argc, char** argv) {
         << player[1 - black]->name() << " (white): "
         << (t.syousya() > 0 ? "black wins" : t.syousya() < 0 ? "white wins" : "draw") << " by "
         << owariName(t.owari()) << " after " << t.te().size() << " moves"
-        << (t.note().empty() ? "" : " (" + t.note() + ")") << " -> " << path.string() << "\n"
+        << (t.note().empty() ? "" : " (" + t.note() + ")") << " -> " << path.string()
+        << (faultText.empty() ? "" : " [" + faultText + "]") << "\n"
         << std::flush;
   }
 
@@ -210,18 +239,29 @@ int main(int argc, char** argv) {
   sum << "\nsummary of " << games << " games (" << draws << " drawn)\n";
   for (int e = 0; e < 2; ++e) {
     const Seiseki& s = sei[e];
+    const Fault& x = fau[e];
     sum << "engine " << e + 1 << " " << player[e]->name() << ": wins "
         << s.kati[0] + s.kati[1] << ", losses " << s.make[0] + s.make[1] << ", draws "
         << s.hikiwake[0] + s.hikiwake[1] << "\n"
         << "  as black: " << s.kati[0] << " won, " << s.make[0] << " lost, " << s.hikiwake[0]
         << " drawn; as white: " << s.kati[1] << " won, " << s.make[1] << " lost, "
         << s.hikiwake[1] << " drawn\n"
-        << "  illegal moves " << s.illegal << ", time-outs " << s.timeUp << ", failures "
-        << s.failed << "\n"
+        << "  illegal moves " << x.illegal << ", crashes " << x.crashes << ", time-outs "
+        << x.timeUps << "\n"
         << std::fixed << std::setprecision(3) << "  move time: " << s.moves << " moves, average "
         << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, slowest "
-        << s.slowestMs / 1000.0 << " s\n";
+        << std::max<int64_t>(x.slowestMs, 0) / 1000.0 << " s\n"
+        << "  peak memory " << player[e]->peakKb() << " KiB\n";
   }
+  // The match's faults and extremes in one place, for scripts.
+  const int slow = fau[1].slowestMs > fau[0].slowestMs;
+  const int big = player[1]->peakKb() > player[0]->peakKb();
+  sum << "faults: illegal " << fau[0].illegal + fau[1].illegal << ", crashes "
+      << fau[0].crashes + fau[1].crashes << ", time-outs " << fau[0].timeUps + fau[1].timeUps << "\n"
+      << "slowest move: " << std::max<int64_t>(fau[slow].slowestMs, 0) / 1000.0 << " s by engine "
+      << slow + 1 << " (" << player[slow]->name() << ") in game " << fau[slow].slowestGame << "\n"
+      << "peak memory: " << player[big]->peakKb() << " KiB by engine " << big + 1 << " ("
+      << player[big]->name() << ")\n";
   std::cout << sum.str();
   std::ofstream(std::filesystem::path(out) / "summary.txt") << sum.str();
   return 0;

@@ -7,7 +7,12 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <poll.h>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -180,7 +185,7 @@ std::string csaKiroku(const Taikyoku& t, const std::string& sente, const std::st
 
 Process::~Process() { stop(0); }
 
-bool Process::start(const std::string& cmdline, std::string& err) {
+bool Process::start(const std::string& cmdline, std::string& err, const std::string& errPath) {
   // Writing to an engine that has died must fail, not end the referee.
   std::signal(SIGPIPE, SIG_IGN);
   int toChild[2], fromChild[2];
@@ -195,6 +200,9 @@ bool Process::start(const std::string& cmdline, std::string& err) {
     return false;
   }
   const std::string shell = cmdline;
+  errPath_ = errPath;
+  struct stat st{};
+  errFrom_ = !errPath.empty() && ::stat(errPath.c_str(), &st) == 0 ? st.st_size : 0;
   const pid_t pid = fork();
   if (pid < 0) {
     err = std::string("fork: ") + std::strerror(errno);
@@ -206,8 +214,9 @@ bool Process::start(const std::string& cmdline, std::string& err) {
     setpgid(0, 0);
     dup2(toChild[0], 0);
     dup2(fromChild[1], 1);
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) dup2(null, 2);
+    const int errFd = errPath.empty() ? open("/dev/null", O_WRONLY)
+                                      : open(errPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (errFd >= 0) dup2(errFd, 2);
     execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -275,14 +284,16 @@ std::optional<std::string> Process::readLine(int timeoutMs) {
   }
 }
 
-void Process::stop(int graceMs) {
+void Process::stop(int graceMs, bool mustEnd) {
   if (in_ >= 0) close(in_);
   in_ = -1;
   if (pid_ > 0) {
     const auto t0 = Clock::now();
     bool gone = false;
+    int status = 0;
+    rusage ru{};
     while (!gone) {
-      const pid_t w = waitpid(pid_, nullptr, WNOHANG);
+      const pid_t w = wait4(pid_, &status, WNOHANG, &ru);
       if (w == pid_ || (w < 0 && errno == ECHILD)) {
         gone = true;
         break;
@@ -290,16 +301,41 @@ void Process::stop(int graceMs) {
       if (msSince(t0) >= graceMs) break;
       usleep(10000);
     }
-    if (!gone) {
+    if (gone) {
+      if (WIFSIGNALED(status)) {
+        fault("killed by signal " + std::to_string(WTERMSIG(status)) + " (" +
+              strsignal(WTERMSIG(status)) + ")");
+      } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+        fault("exit status " + std::to_string(WEXITSTATUS(status)));
+      }
+    } else {
       kill(-pid_, SIGKILL);
       kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+      wait4(pid_, nullptr, 0, &ru);
+      if (mustEnd) fault("did not end within " + std::to_string(graceMs) + " ms; killed");
+    }
+    peakKb_ = std::max<int64_t>(peakKb_, ru.ru_maxrss);
+    if (!errPath_.empty()) {
+      // A sanitizer may report and still exit 0, as with its exit code set so.
+      std::ifstream f(errPath_, std::ios::binary);
+      f.seekg(errFrom_);
+      const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+      if (text.find("Sanitizer") != std::string::npos || text.find("runtime error:") != std::string::npos)
+        fault("sanitizer report in " + errPath_);
     }
   }
   pid_ = -1;
   if (out_ >= 0) close(out_);
   out_ = -1;
   buf_.clear();
+}
+
+void Process::fault(const std::string& what) { fault_ += (fault_.empty() ? "" : "; ") + what; }
+
+std::string Process::takeFault() {
+  std::string f;
+  f.swap(fault_);
+  return f;
 }
 
 // --- USI engines ---
@@ -330,10 +366,7 @@ std::nullopt_t kotaeNasi(const std::string& why, std::string& err) {
 class UsiPlayer : public Player {
  public:
   explicit UsiPlayer(const UsiOptions& o) : o_(o), name_(o.command) {}
-  ~UsiPlayer() override {
-    if (started_) p_.send("quit");
-    p_.stop(2000);
-  }
+  ~UsiPlayer() override { quit(); }
   std::string name() const override { return name_; }
 
   bool newGame(bool, std::string& err) override {
@@ -358,10 +391,14 @@ class UsiPlayer : public Player {
     for (;;) {
       std::optional<std::string> line = kotae(p_, t0, timeoutMs, timedOut);
       if (!line) {
-        err = timedOut ? "no bestmove in time" : "the engine ended";
-        // A late answer must not reach the next game: start afresh.
+        // A late answer must not reach the next game: start afresh. One that
+        // ended is given the time to say how.
         started_ = false;
-        p_.stop(0);
+        p_.stop(timedOut ? 0 : o_.quitMs);
+        err = timedOut ? "no bestmove in time" : "the engine ended";
+        const std::string f = p_.takeFault();
+        fault_ = f;
+        if (!f.empty()) err += " (" + f + ")";
         return std::nullopt;
       }
       if (line->rfind("bestmove ", 0) == 0) {
@@ -376,11 +413,28 @@ class UsiPlayer : public Player {
     if (started_) p_.send(result > 0 ? "gameover win" : result < 0 ? "gameover lose" : "gameover draw");
   }
 
+  void quit() override {
+    if (started_) p_.send("quit");
+    p_.stop(o_.quitMs, started_);
+    started_ = false;
+  }
+  std::string fault() override {
+    std::string f = fault_;
+    const std::string more = p_.takeFault();
+    if (!more.empty()) f += (f.empty() ? "" : "; ") + more;
+    fault_.clear();
+    return f;
+  }
+  int64_t peakKb() const override { return p_.peakKb(); }
+
  private:
   bool sippai(const std::string& why, std::string& err) {
     err = why;
     started_ = false;
-    p_.stop(0);
+    // One whose output ended is given the time to say how it ended.
+    p_.stop(p_.eof() ? o_.quitMs : 0);
+    fault_ = p_.takeFault();
+    if (!fault_.empty()) err += " (" + fault_ + ")";
     return false;
   }
   bool matu(const std::string& what, int ms, std::string& err) {
@@ -393,7 +447,7 @@ class UsiPlayer : public Player {
     }
   }
   bool hajime(std::string& err) {
-    if (!p_.start(o_.command, err)) return false;
+    if (!p_.start(o_.command, err, o_.errPath)) return false;
     started_ = true;
     p_.send("usi");
     return matu("usiok", o_.startTimeoutMs, err);
@@ -404,6 +458,7 @@ class UsiPlayer : public Player {
   std::string name_;
   bool started_ = false;
   uint32_t game_ = 0;
+  std::string fault_;  // taken from the process when it ended in a game
 };
 
 // GNU Shogi's own text protocol: moves in the same letters-and-digits form,
@@ -416,7 +471,7 @@ class GnuShogiPlayer : public Player {
 
   bool newGame(bool, std::string& err) override {
     owari();
-    if (!p_.start(o_.command, err)) return false;
+    if (!p_.start(o_.command, err, o_.errPath)) return false;
     running_ = true;
     // The first line is its banner; no answer means it did not start.
     if (!p_.readLine(o_.startTimeoutMs)) {
@@ -439,7 +494,8 @@ class GnuShogiPlayer : public Player {
       std::optional<std::string> line = kotae(p_, t0, timeoutMs, timedOut);
       if (!line) {
         err = timedOut ? "gnushogi did not move in time" : "gnushogi ended";
-        owari();
+        running_ = false;
+        p_.stop(timedOut ? 0 : o_.quitMs);
         return std::nullopt;
       }
       const size_t at = line->find(". ... ");
@@ -462,12 +518,15 @@ class GnuShogiPlayer : public Player {
   }
 
   void gameOver(int) override { owari(); }
+  void quit() override { owari(); }
+  std::string fault() override { return p_.takeFault(); }
+  int64_t peakKb() const override { return p_.peakKb(); }
 
  private:
   void owari() {
     if (running_) p_.send("quit");
+    p_.stop(o_.quitMs, running_);
     running_ = false;
-    p_.stop(1000);
   }
 
   GnuShogiOptions o_;
@@ -481,6 +540,15 @@ std::unique_ptr<Player> makeUsiPlayer(const UsiOptions& o) { return std::make_un
 
 std::unique_ptr<Player> makeGnuShogiPlayer(const GnuShogiOptions& o) {
   return std::make_unique<GnuShogiPlayer>(o);
+}
+
+void randomOpening(Taikyoku& t, int plies, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (int i = 0; i < plies && t.owari() == Owari::kNone; ++i) {
+    TeList list;
+    const int n = gouhou(t.ima(), list);
+    t.sasu(usiTeKaku(t.ima(), list[std::uniform_int_distribution<int>(0, n - 1)(rng)]), 0);
+  }
 }
 
 void taikyoku(Taikyoku& t, Player& sente, Player& gote, int timeoutMs) {
@@ -501,6 +569,26 @@ void taikyoku(Taikyoku& t, Player& sente, Player& gote, int timeoutMs) {
   }
   sente.gameOver(t.syousya());
   gote.gameOver(-t.syousya());
+}
+
+void kazoeru(Fault f[2], const Taikyoku& t, int game, int black, const std::string ended[2]) {
+  for (int c = 0; c < 2; ++c) {
+    const int e = c == 0 ? black : 1 - black;
+    Fault& x = f[e];
+    const bool lost = (c == 0 ? t.syousya() : -t.syousya()) < 0;
+    if (lost && t.owari() == Owari::kIllegal) ++x.illegal;
+    if (lost && t.owari() == Owari::kTimeUp) ++x.timeUps;
+    if ((lost && t.owari() == Owari::kChudan) || !ended[e].empty()) ++x.crashes;
+    for (size_t m = 0; m < t.te().size(); ++m) {
+      // Move m was made by black when the start had black to move and m is even.
+      const bool byBlack = (m % 2 == 0) != t.start().gote;
+      if (byBlack != (c == 0)) continue;
+      if (t.te()[m].ms > x.slowestMs) {
+        x.slowestMs = t.te()[m].ms;
+        x.slowestGame = game;
+      }
+    }
+  }
 }
 
 }  // namespace syougi::match

@@ -76,19 +76,32 @@ std::string csaKiroku(const Taikyoku& t, const std::string& sente, const std::st
 class Process {
  public:
   ~Process();
-  bool start(const std::string& cmdline, std::string& err);
+  // Its stderr is appended to `errPath`, or dropped when that is empty.
+  bool start(const std::string& cmdline, std::string& err, const std::string& errPath = "");
   bool send(const std::string& line);
   // One line without its end; nullopt on timeout or end of output.
   std::optional<std::string> readLine(int timeoutMs);
   bool eof() const { return eof_; }
-  // Closes its input, gives it `graceMs` to end, then kills it.
-  void stop(int graceMs);
+  // Closes its input, gives it `graceMs` to end, then kills it. When it was
+  // due to end (`mustEnd`), having to kill it is a fault.
+  void stop(int graceMs, bool mustEnd = false);
+  // How the processes that ended since the last call went wrong (a signal, an
+  // exit status, a sanitizer report on stderr), or "".
+  std::string takeFault();
+  // The largest resident size of the processes that have ended, in KiB.
+  int64_t peakKb() const { return peakKb_; }
 
  private:
+  void fault(const std::string& what);
+
   pid_t pid_ = -1;
   int in_ = -1, out_ = -1;
   std::string buf_;
   bool eof_ = false;
+  std::string errPath_;
+  int64_t errFrom_ = 0;  // its stderr starts here in errPath_
+  std::string fault_;
+  int64_t peakKb_ = 0;
 };
 
 // A player the referee asks for moves.
@@ -102,6 +115,11 @@ class Player {
   virtual std::optional<std::string> think(const Taikyoku& t, int timeoutMs, bool& timedOut,
                                            std::string& err) = 0;
   virtual void gameOver(int result) = 0;  // +1 won, -1 lost, 0 draw
+  // Ends its process; newGame starts another.
+  virtual void quit() = 0;
+  // As Process::takeFault and Process::peakKb, for this player's processes.
+  virtual std::string fault() = 0;
+  virtual int64_t peakKb() const = 0;
 };
 
 struct UsiOptions {
@@ -109,6 +127,8 @@ struct UsiOptions {
   std::optional<uint32_t> seed;  // Seed option; the game index is added
   int byoyomiMs = 1000;          // sent with "go", for engines that use it
   int startTimeoutMs = 30000;
+  int quitMs = 10000;   // to end after "quit"; a sanitizer's report takes a while
+  std::string errPath;  // where its stderr goes ("" drops it)
 };
 std::unique_ptr<Player> makeUsiPlayer(const UsiOptions& o);
 
@@ -116,10 +136,29 @@ struct GnuShogiOptions {
   std::string command = "gnushogi";
   int depth = 1;  // search depth 1 is its weakest play
   int startTimeoutMs = 30000;
+  int quitMs = 5000;
+  std::string errPath;
 };
 std::unique_ptr<Player> makeGnuShogiPlayer(const GnuShogiOptions& o);
 
+// Plays `plies` moves picked at random from the legal ones, the same for the
+// same seed, so that engines that think alike still meet new positions.
+void randomOpening(Taikyoku& t, int plies, uint32_t seed);
+
 // Plays one game; `sente` moves first. Times are measured per move.
 void taikyoku(Taikyoku& t, Player& sente, Player& gote, int timeoutMs);
+
+// The faults of one engine over a match.
+struct Fault {
+  int illegal = 0, crashes = 0, timeUps = 0;
+  int64_t slowestMs = -1;
+  int slowestGame = 0;
+};
+
+// Counts game `game` of a match for both engines ([0] engine 1, [1] engine 2):
+// `black` is the engine that moved first, `ended[e]` what engine e's fault()
+// told after the game. A crash is an engine failure in the game or a bad end
+// of its process, once per game.
+void kazoeru(Fault f[2], const Taikyoku& t, int game, int black, const std::string ended[2]);
 
 }  // namespace syougi::match
