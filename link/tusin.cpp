@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@ constexpr const char* kEraTitle = "[ｷｬﾝｾﾙ]中断、[OK]無視";
 constexpr const char* kSousinModeJusin = "送信モード中に受信 MSG=";
 constexpr const char* kNagasugiru = "長すぎる受信MSG=";
 constexpr const char* kHusei = "不正な受信MSG=";
+constexpr const char* kTogireta = "途切れた受信MSG=";
 
 constexpr size_t kMaxMsg = 12;  // characters, the LF included
 
@@ -54,6 +56,10 @@ const char* errorText(int code) {
 }
 
 }  // namespace
+
+double TusinHost::ima() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 bool yomuSasite(std::string_view text, UkeSasite& out) {
   KirokuTe t;
@@ -136,7 +142,9 @@ void Tusin::MSComm1_OnComm(int code) {
         sousinmodemsg.clear();
       }
     } else {
-      zyusinmsg += port_.readAll();
+      const std::string got = port_.readAll();
+      if (!got.empty()) uketaToki_ = host_.ima();
+      zyusinmsg += got;
       if (zyusinmsg.size() > kMaxMsg) {
         eramsg = kNagasugiru + zyusinmsg;
         zyusinmsg.clear();
@@ -156,7 +164,10 @@ void Tusin::MSComm1_OnComm(int code) {
   } else if (const char* t = errorText(code)) {
     eramsg = t;
   }
+  hyouzi();
+}
 
+void Tusin::hyouzi() {
   if (!ibentomsg.empty()) {
     host_.setMesezi(ibentomsg);
     ibentomsg.clear();
@@ -187,6 +198,13 @@ void Tusin::portEvents() {
     watched_ = port_.fd();
     host_.watchPort(watched_);
   }
+  // A message whose LF was lost never completes, and both sides would wait
+  // for ever with nothing on the screen.
+  if (port_.isOpen() && !sousinmode && !zyusinmsg.empty() && host_.ima() - uketaToki_ >= kKireMa) {
+    eramsg = kTogireta + zyusinmsg;
+    zyusinmsg.clear();
+    hyouzi();
+  }
   dispatching_ = false;
 }
 
@@ -210,6 +228,9 @@ bool Tusin::uketoru(const std::string& m) {
     host_.e_MouseDown(u.sentaku >= 100 ? u.sentaku : 110 - u.sentaku);
     host_.e_MouseDown(110 - u.saki);
   }
+  // A move the board refuses gets no reply: without a word both sides
+  // would wait for ever.
+  if (host_.yuuzaaTeban()) eramsg = kHusei + std::string(text);
   return false;
 }
 

@@ -58,6 +58,11 @@ class TusinHost {
   // True while nothing may be received (the host has a modal box open):
   // portEvents then leaves everything in the port for a later call.
   virtual bool matu() const { return false; }
+  // True while the board waits for the user's move (the other side's, in a
+  // link match); false once the game is over.
+  virtual bool yuuzaaTeban() const { return false; }
+  // Seconds on a clock that only goes forward.
+  virtual double ima() const;
 };
 
 // A received move as two clicks in the sender's numbering: `sentaku` is a
@@ -99,10 +104,14 @@ class Tusin {
   void Command3_Click();
   void Command4_Click();
 
+  // Seconds an unfinished message may wait for the rest of it.
+  static constexpr double kKireMa = 5.0;
+
   // One event of the port.
   void MSComm1_OnComm(int code);
   // Runs MSComm1_OnComm for every code the port has pending, then stops the
-  // link with a message when the device has gone. Ignored when called again
+  // link with a message when the device has gone, or gives up an unfinished
+  // message that has waited kKireMa seconds. Ignored when called again
   // from inside or while the host says to wait (a modal dialog spins the
   // event loop; the window had better not watch the port meanwhile, or it
   // spins with it).
@@ -113,6 +122,8 @@ class Tusin {
   void send(const std::string& text);
   // Enters a complete message; true when it was a resignation.
   bool uketoru(const std::string& m);
+  // The label or the error dialog for what is pending.
+  void hyouzi();
   void logLine(std::string_view bytes);
 
   Port& port_;
@@ -120,6 +131,7 @@ class Tusin {
   std::string logPath_;
   bool dispatching_ = false;
   int watched_ = -1;  // the descriptor the host watches
+  double uketaToki_ = 0;  // when characters last came in
 };
 
 }  // namespace syougi

@@ -110,13 +110,16 @@ TEST_F(HardLink, IllegalMovesReceivedAreRefusedLikeWrongClicks) {
     SCOPED_TRACE(m);
     link.tusin.sousinmode = Tusin::kFalse;  // as after a send
     const int beeps = gamen.beeps;
+    gamen.okCancels.clear();
     receive(m);
     EXPECT_GT(gamen.beeps, beeps);  // one per refused click
     expectUnchanged(aru);
     EXPECT_EQ(s.game.zyoutai, 1);
     EXPECT_EQ(port.written, "-3334FU\n");
+    // Nothing goes back, so the refusal is said.
+    EXPECT_EQ(gamen.okCancels,
+              std::vector<std::string>{"[ｷｬﾝｾﾙ]中断、[OK]無視|不正な受信MSG=" + std::string(m, 7)});
   }
-  EXPECT_TRUE(gamen.okCancels.empty());
 }
 
 TEST_F(HardLink, PortVanishingMidGameStopsTheLinkAndKeepsTheGame) {

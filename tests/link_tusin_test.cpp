@@ -63,6 +63,8 @@ class FakeHost : public TusinHost {
   }
   int32_t tesuu() const override { return te; }
   void watchPort(int fd) override { watched.push_back(fd); }
+  bool yuuzaaTeban() const override { return kyohi; }
+  double ima() const override { return now; }
 
   // The visible link buttons, in a fixed order.
   std::string shown() const {
@@ -77,6 +79,8 @@ class FakeHost : public TusinHost {
   Tusin* tusin = nullptr;
   std::string out;
   int32_t te = 1;
+  bool kyohi = false;  // the board refuses every move
+  double now = 0;
   std::string inMsg;
   std::string mesezi;
   std::map<std::string, bool> visible;
@@ -629,6 +633,41 @@ TEST_F(TusinTest, MalformedTextsAreReportedAndNeverClicked) {
     EXPECT_EQ(t.sousinmode, -1);  // the turn passed as for any message
     EXPECT_TRUE(p.isOpen());
   }
+}
+
+TEST_F(TusinTest, AMoveTheBoardRefusesIsReported) {
+  tusin.Command2_Click(0);
+  host.kyohi = true;
+  arrive("+2725FU\n");
+  EXPECT_EQ(host.clicks, (std::vector<int>{27, 25}));
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"不正な受信MSG=+2725FU"}));
+  EXPECT_EQ(tusin.sousinmode, -1);
+  EXPECT_TRUE(port.isOpen());
+}
+
+// A message whose LF was lost is given up once nothing more has come for
+// the pause; each arrival starts the pause again.
+TEST_F(TusinTest, AMessageWithoutItsLfIsGivenUpAfterAPause) {
+  tusin.Command2_Click(0);
+  auto at = [&](double t, const std::string& s) {
+    host.now = t;
+    port.input = s;
+    port.pending = s.empty() ? std::vector<int>{} : std::vector<int>{kEvReceive};
+    tusin.portEvents();
+  };
+  at(100, "+77");
+  at(104, "76FU");
+  at(108.9, "");
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_EQ(tusin.zyusinmsg, "+7776FU");
+  at(109, "");
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"途切れた受信MSG=+7776FU"}));
+  EXPECT_TRUE(tusin.zyusinmsg.empty());
+  EXPECT_TRUE(host.clicks.empty());
+  EXPECT_EQ(tusin.sousinmode, 0);  // still waiting: the next message is read
+  at(200, "+7776FU\n");
+  EXPECT_EQ(host.clicks, (std::vector<int>{77, 76}));
+  EXPECT_EQ(host.dialogs.size(), 1u);
 }
 
 TEST_F(TusinTest, CancelOnAMalformedTextStopsTheLink) {

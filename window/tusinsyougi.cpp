@@ -53,6 +53,8 @@ void SyougiTusin::touryou_Click() { flow_.touryou_Click(); }
 
 int32_t SyougiTusin::tesuu() const { return flow_.game.tesuu; }
 
+bool SyougiTusin::yuuzaaTeban() const { return flow_.game.zyoutai != 0; }
+
 void SyougiTusin::watchPort(int fd) {
   if (kansi) kansi(fd);
 }

@@ -37,6 +37,7 @@ class SyougiTusin : public TusinHost {
   void e_MouseDown(int index) override;
   void touryou_Click() override;
   int32_t tesuu() const override;
+  bool yuuzaaTeban() const override;
   void watchPort(int fd) override;
 
  private:
