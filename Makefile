@@ -82,14 +82,16 @@ test: build asan-build fuzz-build
 fuzz: fuzz-build
 	@$(MAKE) --no-print-directory fuzz-run
 
+# Folders are given as relative paths, as a user would give them by hand, so
+# that every run tries the fuzzers' handling of those.
 fuzz-run:
 	@for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus-$$t && \
 	  echo "fuzz_$$t: $(FUZZ_TIME) s" && \
 	  $(FUZZ_BUILD)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_TIME) -timeout=60 \
 	    -rss_limit_mb=2048 -print_final_stats=1 \
-	    -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/$$t- \
-	    $(CURDIR)/$(FUZZ_BUILD)/corpus-$$t $(CURDIR)/tests/fuzz/corpus/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log; \
+	    -artifact_prefix=$(FUZZ_BUILD)/$$t- \
+	    $(FUZZ_BUILD)/corpus-$$t tests/fuzz/corpus/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log; \
 	  rc=$$?; grep -E '^stat::number_of_executed_units|^SUMMARY|invariant broken' $(FUZZ_BUILD)/fuzz_$$t.log; \
 	  if [ $$rc -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit $$rc; fi; \
 	done
