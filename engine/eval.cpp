@@ -283,45 +283,42 @@ int32_t motiTen(const Mochi& kouholl2) {
   return kouho;
 }
 
-// The pieces of group R of both sides on the squares of d: their terms now
-// less the parent's, each one's new term kept in t when t is given.
+// Every piece of group R of both sides: its term kept in t by square, and
+// their sum.
 template <int R>
-inline int32_t ruiSa(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
-                     int ouDan2, const Syurui& y, const uint64_t d[2],
-                     const std::array<int32_t, 112>& oya, std::array<int32_t, 112>* t) {
-  int32_t sa = 0;
+inline int32_t ruiKou(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
+                      int ouDan2, const Syurui& y, std::array<int32_t, 112>& t) {
+  int32_t sum = 0;
   for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = y.b[0][R].w[i] & d[i]; x != 0; x &= x - 1) {
+    for (uint64_t x = y.b[0][R].w[i]; x != 0; x &= x - 1) {
       const int s = i * 64 + std::countr_zero(x);
-      int32_t k = 0;
-      koma1<R>(B, A1, A2, ba, ouDan2, s, k);
-      sa += k - oya[s];
-      if (t) (*t)[s] = k;
+      t[s] = 0;
+      koma1<R>(B, A1, A2, ba, ouDan2, s, t[s]);
+      sum += t[s];
     }
-    for (uint64_t x = y.b[1][R].w[i] & d[i]; x != 0; x &= x - 1) {
+    for (uint64_t x = y.b[1][R].w[i]; x != 0; x &= x - 1) {
       const int s = i * 64 + std::countr_zero(x);
-      int32_t k = 0;
-      koma2<R>(B, A1, A2, ba, ouDan1, s, k);
-      sa += k - oya[s];
-      if (t) (*t)[s] = k;
+      t[s] = 0;
+      koma2<R>(B, A1, A2, ba, ouDan1, s, t[s]);
+      sum += t[s];
     }
   }
-  return sa;
+  return sum;
 }
 
-inline int32_t zenRuiSa(const Men& m, const Basyo& ba, const Syurui& y, const uint64_t d[2],
-                        const std::array<int32_t, 112>& oya, std::array<int32_t, 112>* t) {
+inline int32_t zenKou(const Men& m, const Basyo& ba, const Syurui& y,
+                      std::array<int32_t, 112>& t) {
   const int o1 = rankOf(m.oupl1);
   const int o2 = rankOf(m.oupl2);
   const Ban& B = m.aru;
   const Kiki& A1 = m.toripl1;
   const Kiki& A2 = m.toripl2;
-  return ruiSa<kRuiOu>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
-         ruiSa<kRuiFu>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
-         ruiSa<kRuiKyou>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
-         ruiSa<kRuiKaku>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
-         ruiSa<kRuiHisya>(B, A1, A2, ba, o1, o2, y, d, oya, t) +
-         ruiSa<kRuiKin>(B, A1, A2, ba, o1, o2, y, d, oya, t);
+  return ruiKou<kRuiOu>(B, A1, A2, ba, o1, o2, y, t) +
+         ruiKou<kRuiFu>(B, A1, A2, ba, o1, o2, y, t) +
+         ruiKou<kRuiKyou>(B, A1, A2, ba, o1, o2, y, t) +
+         ruiKou<kRuiKaku>(B, A1, A2, ba, o1, o2, y, t) +
+         ruiKou<kRuiHisya>(B, A1, A2, ba, o1, o2, y, t) +
+         ruiKou<kRuiKin>(B, A1, A2, ba, o1, o2, y, t);
 }
 
 // Side and group of every piece code, (side - 1) * kRuiSu + group; -1 for
@@ -488,10 +485,8 @@ namespace syougi {
 
 void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& syurui,
              KomaTen& kt) {
-  static constexpr std::array<int32_t, 112> kZero{};
-  const uint64_t all[2] = {~uint64_t{0}, ~uint64_t{0}};
   kt.t.fill(0);
-  kt.sum = zenRuiSa(m, basyo, syurui, all, kZero, &kt.t);
+  kt.sum = zenKou(m, basyo, syurui, kt.t);
   const Komabit k1 = syurui.zenbu(1);
   const Komabit k2 = syurui.zenbu(2);
   kt.koma = {k1.w[0] | k2.w[0], k1.w[1] | k2.w[1]};
