@@ -123,6 +123,7 @@ match: build
 # move, a crash or a time-out; those records stay in $(BUILD)/soak/.
 GAMES ?= 200
 SEED ?= 1
+LANES ?= 1
 soak: build
 	@command -v gnushogi >/dev/null 2>&1 || [ -x /usr/games/gnushogi ] || { \
 	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
@@ -131,7 +132,7 @@ soak: build
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYOUGI_SANITIZE=ON \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target syougi-usi
-	tools/soak.sh $(BUILD) $(ASAN_BUILD) $(GAMES) $(SEED)
+	tools/soak.sh $(BUILD) $(ASAN_BUILD) $(GAMES) $(SEED) $(LANES)
 
 # 100 games in a row in one driven window; the test plays 10.
 hundred: build

@@ -4,16 +4,69 @@
 # engine. Every engine starts afresh for each game, so a record with its seed
 # replays a fault. Records of faulty games are kept in BUILD/soak/<batch>/.
 #
-#   tools/soak.sh BUILD ASAN_BUILD GAMES [SEED]
+#   tools/soak.sh BUILD ASAN_BUILD GAMES [SEED [LANES]]
+#
+# LANES > 1 splits the games into that many runs of this script side by side,
+# each with its own seeds and folder (BUILD/soak/lane-K), and sums their lines.
 set -u
 
 build=$(cd "$1" && pwd) || exit 2
 asan=$(cd "$2" && pwd) || exit 2
 games=$3
 seed=${4:-1}
+lanes=${5:-1}
 case "$games" in '' | *[!0-9]*) echo "soak: GAMES must be a number" >&2; exit 2 ;; esac
 case "$seed" in '' | *[!0-9]*) echo "soak: SEED must be a number" >&2; exit 2 ;; esac
+case "$lanes" in '' | *[!0-9]*) echo "soak: LANES must be a number" >&2; exit 2 ;; esac
 [ "$games" -ge 1 ] || { echo "soak: GAMES must be at least 1" >&2; exit 2; }
+[ "$lanes" -ge 1 ] || { echo "soak: LANES must be at least 1" >&2; exit 2; }
+out=${SOAK_OUT:-$build/soak}
+
+if [ "$lanes" -gt 1 ]; then
+  [ "$games" -ge "$lanes" ] || { echo "soak: fewer GAMES than LANES" >&2; exit 2; }
+  rm -rf "$out"
+  mkdir -p "$out"
+  t0=$(date +%s)
+  pids=()
+  for ((k = 1; k <= lanes; k++)); do
+    n=$((games / lanes + (k <= games % lanes ? 1 : 0)))
+    # Lane seeds lie 2,000,000 apart, beyond the spread one lane uses.
+    SOAK_OUT=$out/lane-$k "$0" "$build" "$asan" "$n" $((seed + (k - 1) * 2000000)) 1 \
+      >"$out/lane-$k.log" 2>&1 &
+    pids+=($!)
+  done
+  failed=0
+  for p in "${pids[@]}"; do wait "$p" || failed=1; done
+
+  played=0 illegal=0 crashes=0 timeouts=0
+  slow=-1 slowWhat="" peak=-1 peakWhat=""
+  for ((k = 1; k <= lanes; k++)); do
+    log=$out/lane-$k.log
+    read -r g i c t < <(sed -n 's/^soak: \([0-9]*\) games, illegal \([0-9]*\), crashes \([0-9]*\), time-outs \([0-9]*\)$/\1 \2 \3 \4/p' "$log")
+    if [ -z "${t:-}" ]; then
+      echo "soak: lane $k gave no summary (see $log)"
+      failed=1
+      continue
+    fi
+    played=$((played + g)) illegal=$((illegal + i)) crashes=$((crashes + c)) timeouts=$((timeouts + t))
+    # A lane's own lines come last, after those of its referee runs.
+    read -r sec what < <(sed -n 's/^slowest move: \([0-9.-]*\) s \(.*\)$/\1 \2/p' "$log" | tail -n 1)
+    if awk -v a="$sec" -v b="$slow" 'BEGIN { exit !(a > b) }'; then
+      slow=$sec slowWhat="$what (lane $k)"
+    fi
+    read -r kb what < <(sed -n 's/^peak memory: \([0-9-]*\) KiB \(.*\)$/\1 \2/p' "$log" | tail -n 1)
+    if [ "$kb" -gt "$peak" ]; then
+      peak=$kb peakWhat="$what (lane $k)"
+    fi
+    unset t
+  done
+  echo "wall time: $(($(date +%s) - t0)) s in $lanes lanes; distinct games: $(cat "$out"/lane-*/moves.md5 | sort -u | wc -l) of $played"
+  echo "soak: $played games, illegal $illegal, crashes $crashes, time-outs $timeouts"
+  echo "slowest move: $slow s $slowWhat"
+  echo "peak memory: $peak KiB $peakWhat"
+  [ "$failed" -eq 0 ] && [ $((illegal + crashes + timeouts)) -eq 0 ] && [ "$played" -eq "$games" ]
+  exit
+fi
 
 plain="exec $build/syougi-usi"
 sanitized="ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 exec $asan/syougi-usi"
@@ -32,7 +85,6 @@ nD1=$((nGnu / 3))
 nD2=$((nGnu / 3))
 nD3=$((nGnu - nD1 - nD2))
 
-out=$build/soak
 rm -rf "$out"
 mkdir -p "$out"
 cd "$build" || exit 2  # the engines read their book from here
