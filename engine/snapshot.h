@@ -3,7 +3,11 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "model/board.h"
 
@@ -35,7 +39,9 @@ struct YomiEntry {
   YomiKey key{};
 };
 
-// Append-only: once full, positions are neither stored nor replaced.
+// Append-only: once full, positions are neither stored nor replaced. Each key
+// cell is also kept as a column over all entries, so that a lookup compares
+// the changed cells of sixteen entries at a time before any whole key.
 template <int Cap>
 class YomiTable {
  public:
@@ -45,20 +51,19 @@ class YomiTable {
 
   // First matching entry wins; on a hit `atai` gets the stored value.
   bool yomidasu(const YomiKey& key, const YomiQuick& quick, int16_t& atai) const {
-    for (int i = 0; i < yomisuu; ++i) {
-      const YomiEntry& e = entries[i];
-      if (quick.cell0 && e.atai != quick.ban0) continue;
-      bool same = true;
-      for (int j = 0; j < quick.n; ++j) {
+    for (int b = 0; b < yomisuu; b += 16) {
+      uint32_t m = yomisuu - b >= 16 ? 0xFFFFu : (1u << (yomisuu - b)) - 1;
+      for (int j = 0; j < quick.n && m != 0; ++j) {
         const int c = quick.cell[j];
-        if (e.key[c] != key[c]) {
-          same = false;
-          break;
-        }
+        m &= onaji16(cols_[c].data() + b, key[c]);
       }
-      if (!same || e.key != key) continue;
-      atai = e.atai;
-      return true;
+      for (; m != 0; m &= m - 1) {
+        const YomiEntry& e = entries[b + std::countr_zero(m)];
+        if (quick.cell0 && e.atai != quick.ban0) continue;
+        if (e.key != key) continue;
+        atai = e.atai;
+        return true;
+      }
     }
     return false;
   }
@@ -67,11 +72,30 @@ class YomiTable {
     if (yomisuu >= Cap) return;
     entries[yomisuu].atai = atai;
     entries[yomisuu].key = key;
+    for (int c = 0; c < kYomiLen; ++c) cols_[c][yomisuu] = key[c];
     ++yomisuu;
   }
 
   int32_t yomisuu = 0;
   std::array<YomiEntry, Cap> entries{};
+
+ private:
+  // Bit i set when byte i of the sixteen at p is v.
+  static uint32_t onaji16(const uint8_t* p, uint8_t v) {
+#ifdef __SSE2__
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(v)))));
+#else
+    uint32_t m = 0;
+    for (int i = 0; i < 16; ++i) m |= static_cast<uint32_t>(p[i] == v) << i;
+    return m;
+#endif
+  }
+
+  // Whole blocks of sixteen, so that the last block reads inside.
+  static constexpr int kColLen = (Cap + 15) / 16 * 16;
+  std::array<std::array<uint8_t, kColLen>, kYomiLen> cols_{};
 };
 
 // Ply 3 keeps 501 positions, plies 4..6 keep 1001 each.

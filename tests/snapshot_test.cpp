@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace syougi {
 namespace {
@@ -115,6 +117,55 @@ TEST(Snapshot, FirstStoredEntryWinsAndClearEmpties) {
   y->clear();
   EXPECT_EQ(y->t6.yomisuu, 0);
   EXPECT_FALSE(y->t6.yomidasu(bangou(3), YomiQuick{}, v));
+}
+
+// What a lookup must answer: the first entry, in the order stored, with the
+// whole key equal and, when the line has a pass, the value equal to the
+// board's cell 0. The quick cells only spare work.
+bool plainScan(const YomiTable<1001>& t, const YomiKey& key, const YomiQuick& q, int16_t& atai) {
+  for (int i = 0; i < t.yomisuu; ++i) {
+    const YomiEntry& e = t.entries[i];
+    if ((q.cell0 && e.atai != q.ban0) || e.key != key) continue;
+    atai = e.atai;
+    return true;
+  }
+  return false;
+}
+
+// Near-alike keys (a few cells apart), repeated values and keys stored twice,
+// looked up at every fill, across a clear that leaves the old entries behind.
+TEST(Snapshot, LookupsAgreeWithAPlainScanOfTheEntries) {
+  std::mt19937 rng(20261209);
+  std::vector<YomiKey> pool;
+  const int cells[6] = {yomiBanCell(77), yomiBanCell(76), yomiBanCell(28), yomiBanCell(55),
+                        yomiMochiCell(18), yomiMochiCell(28)};
+  for (int i = 0; i < 60; ++i) {
+    YomiKey k = bangou(0);
+    for (int c = 0; c < 3; ++c) k[cells[rng() % 6]] = static_cast<uint8_t>(rng() % 3);
+    pool.push_back(k);
+  }
+  auto y = std::make_unique<Yomi>();
+  int hits = 0, misses = 0;
+  for (int round = 0; round < 2; ++round) {
+    const int fill = round == 0 ? 1001 : 300;
+    for (int n = 0; n < fill; ++n) {
+      y->t4.yomioku(pool[rng() % pool.size()], static_cast<int16_t>(rng() % 5));
+      YomiQuick q;
+      q.n = static_cast<int>(rng() % 4);
+      for (int j = 0; j < q.n; ++j) q.cell[j] = static_cast<uint8_t>(cells[rng() % 6]);
+      q.cell0 = rng() % 4 == 0;
+      q.ban0 = static_cast<int32_t>(rng() % 5);
+      const YomiKey& key = pool[rng() % pool.size()];
+      int16_t a = -1, b = -1;
+      const bool found = y->t4.yomidasu(key, q, a);
+      ASSERT_EQ(found, plainScan(y->t4, key, q, b)) << "fill " << y->t4.yomisuu;
+      ASSERT_EQ(a, b) << "fill " << y->t4.yomisuu;
+      (found ? hits : misses)++;
+    }
+    y->clear();
+  }
+  EXPECT_GT(hits, 200);
+  EXPECT_GT(misses, 50);
 }
 
 }  // namespace
