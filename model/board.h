@@ -25,8 +25,17 @@ constexpr int sideOf(int32_t code) { return code / 100; }
 constexpr int kindOf(int32_t code) { return code % 100; }
 constexpr int fileOf(int sq) { return sq / 10; }
 constexpr int rankOf(int sq) { return sq % 10; }
+// The board's 81 cells as bits of the numbers 0..127, so that the test takes
+// no division.
+constexpr std::array<uint64_t, 2> makeMasuBit() {
+  std::array<uint64_t, 2> b{};
+  for (int f = 1; f <= 9; ++f)
+    for (int r = 1; r <= 9; ++r) b[(f * 10 + r) >> 6] |= uint64_t{1} << ((f * 10 + r) & 63);
+  return b;
+}
+inline constexpr std::array<uint64_t, 2> kMasuBit = makeMasuBit();
 constexpr bool isSquare(int c) {
-  return c >= 11 && c <= 99 && c % 10 != 0;
+  return static_cast<unsigned>(c) < 128 && (kMasuBit[static_cast<unsigned>(c) >> 6] >> (c & 63) & 1) != 0;
 }
 
 // `komaten`: piece values by code, the same for both sides.
