@@ -3,6 +3,7 @@
 // Part of the search's one translation unit (included by search.cpp).
 #pragma once
 
+#include <algorithm>
 #include <bit>
 
 #include "engine/rows.h"
@@ -36,11 +37,10 @@ void Search::narabekae() {
   if (!better<N>(v, p.kten[W - 1])) return;  // not better than the last slot
   for (int i = 0; i < W; ++i) {
     if (!better<N>(v, p.kten[i])) continue;
-    for (int j = W - 1; j > i; --j) {
-      p.kmoto[j] = p.kmoto[j - 1];
-      p.ksaki[j] = p.ksaki[j - 1];
-      p.kten[j] = p.kten[j - 1];
-    }
+    // The slots from i down move one place; the last one falls off.
+    std::copy_backward(p.kmoto.begin() + i, p.kmoto.begin() + W - 1, p.kmoto.begin() + W);
+    std::copy_backward(p.ksaki.begin() + i, p.ksaki.begin() + W - 1, p.ksaki.begin() + W);
+    std::copy_backward(p.kten.begin() + i, p.kten.begin() + W - 1, p.kten.begin() + W);
     p.kmoto[i] = p.moto;
     p.ksaki[i] = p.saki;
     p.kten[i] = v;
@@ -129,11 +129,12 @@ void Search::kouhosirabeN() {
     const bool toru = p.saki != 0 && q.aru[to] != 0;
     int16_t kiken = 0;
     const Komabit bM = p.syurui.zenbu(M);
-    // M's pieces in square order: the first square with the largest loss is kept.
+    const Komabit ate = kikiAri(aO);
+    // M's attacked pieces in square order: the first square with the largest
+    // loss is kept.
     for (int i = 0; i < 2; ++i) {
-      for (uint64_t x = bM.w[i]; x != 0; x &= x - 1) {
+      for (uint64_t x = bM.w[i] & ate.w[i]; x != 0; x &= x - 1) {
         const int s = i * 64 + std::countr_zero(x);
-        if (aO[s] == 0) continue;
         const int32_t c = p.aru[s];
         const int kd = c % 100;
         const bool oogoma = kd == OU || kd == HI || kd == KA || kd == RY || kd == UM;

@@ -92,6 +92,13 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
       if (k1[c] != f.toripl1[c] || k2[c] != f.toripl2[c]) return false;
     }
     EXPECT_TRUE(ky == fy) << s.moto << "-" << s.saki;
+    // The attacked cells as bits, as the threat scan reads them.
+    Komabit ari1, ari2;
+    for (int c = 0; c < 112; ++c) {
+      if (k1[c] > 0) ari1.set(c);
+      if (k2[c] > 0) ari2.set(c);
+    }
+    EXPECT_TRUE(kikiAri(k1) == ari1 && kikiAri(k2) == ari2) << s.moto << "-" << s.saki;
     EXPECT_EQ(kou1, f.oupl1);
     EXPECT_EQ(kou2, f.oupl2);
     if (!(ky == fy && kou1 == f.oupl1 && kou2 == f.oupl2)) return false;
