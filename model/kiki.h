@@ -89,11 +89,10 @@ constexpr std::array<uint32_t, 256> makeSen() {
 inline constexpr std::array<uint32_t, 256> kSen = makeSen();
 
 // Adds (Sign +1) or takes away (Sign -1) one sliding line.
-// From d0 cells along, for a line whose first cells are known to be alike.
 template <int Side, Line L, int D, int Sign = 1>
-inline void slide(const Ban& b, Kiki& a, int s, int d0 = 1) {
+inline void slide(const Ban& b, Kiki& a, int s) {
 #pragma GCC unroll 8
-  for (int d = d0; d <= 8; ++d) {
+  for (int d = 1; d <= 8; ++d) {
     const int q = s + D * d;
     a[q] += Sign;
     const int32_t c = b[q];
@@ -140,45 +139,17 @@ constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s]; }
 // One line of a rook or dragon (i < 4) or a bishop or horse (i >= 4), each
 // with its class for side `Side`.
 template <int Side, int Sign>
-inline void senHoukou(const Ban& b, Kiki& a, int s, int i, int d0 = 1) {
+inline void senHoukou(const Ban& b, Kiki& a, int s, int i) {
   constexpr bool s1 = Side == 1;
   switch (i) {
-    case 0: slide<Side, kRookOther, -10, Sign>(b, a, s, d0); break;
-    case 1: slide<Side, kRookOther, 10, Sign>(b, a, s, d0); break;
-    case 2: slide<Side, s1 ? kRookFwd : kRookOther, -1, Sign>(b, a, s, d0); break;
-    case 3: slide<Side, s1 ? kRookOther : kRookFwd, 1, Sign>(b, a, s, d0); break;
-    case 4: slide<Side, s1 ? kBishopFwd : kBishopBack, -11, Sign>(b, a, s, d0); break;
-    case 5: slide<Side, s1 ? kBishopFwd : kBishopBack, 9, Sign>(b, a, s, d0); break;
-    case 6: slide<Side, s1 ? kBishopBack : kBishopFwd, -9, Sign>(b, a, s, d0); break;
-    default: slide<Side, s1 ? kBishopBack : kBishopFwd, 11, Sign>(b, a, s, d0); break;
-  }
-}
-
-// How many cells along the line from s the first of c1, c2 lies, when the
-// line reaches it; 0 when the line stops before either.
-template <int Side, Line L, int D>
-inline int made(const Ban& b, int s, int c1, int c2) {
-  for (int d = 1; d <= 8; ++d) {
-    const int q = s + D * d;
-    if (q == c1 || q == c2) return d;
-    if (!(kSen[b[q] & 255] & senBit<Side, L>(false))) return 0;
-  }
-  return 0;
-}
-
-// The same for line i of senHoukou.
-template <int Side>
-inline int senMade(const Ban& b, int s, int i, int c1, int c2) {
-  constexpr bool s1 = Side == 1;
-  switch (i) {
-    case 0: return made<Side, kRookOther, -10>(b, s, c1, c2);
-    case 1: return made<Side, kRookOther, 10>(b, s, c1, c2);
-    case 2: return made<Side, s1 ? kRookFwd : kRookOther, -1>(b, s, c1, c2);
-    case 3: return made<Side, s1 ? kRookOther : kRookFwd, 1>(b, s, c1, c2);
-    case 4: return made<Side, s1 ? kBishopFwd : kBishopBack, -11>(b, s, c1, c2);
-    case 5: return made<Side, s1 ? kBishopFwd : kBishopBack, 9>(b, s, c1, c2);
-    case 6: return made<Side, s1 ? kBishopBack : kBishopFwd, -9>(b, s, c1, c2);
-    default: return made<Side, s1 ? kBishopBack : kBishopFwd, 11>(b, s, c1, c2);
+    case 0: slide<Side, kRookOther, -10, Sign>(b, a, s); break;
+    case 1: slide<Side, kRookOther, 10, Sign>(b, a, s); break;
+    case 2: slide<Side, s1 ? kRookFwd : kRookOther, -1, Sign>(b, a, s); break;
+    case 3: slide<Side, s1 ? kRookOther : kRookFwd, 1, Sign>(b, a, s); break;
+    case 4: slide<Side, s1 ? kBishopFwd : kBishopBack, -11, Sign>(b, a, s); break;
+    case 5: slide<Side, s1 ? kBishopFwd : kBishopBack, 9, Sign>(b, a, s); break;
+    case 6: slide<Side, s1 ? kBishopBack : kBishopFwd, -9, Sign>(b, a, s); break;
+    default: slide<Side, s1 ? kBishopBack : kBishopFwd, 11, Sign>(b, a, s); break;
   }
 }
 
@@ -468,12 +439,8 @@ inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, cons
       m &= (hi & b) ? 0x0Fu : (ka & b) ? 0xF0u : (Side == 1 ? 1u << 2 : 1u << 3);
       for (; m != 0; m &= m - 1) {
         const int h = std::countr_zero(m);
-        // Up to the first changed cell the line is the same on both boards:
-        // only what lies beyond it is taken away and walked again.
-        const int d0 = kiki::senMade<Side>(oya, s, h, from != 0 ? from : -1, to);
-        if (d0 == 0) continue;
-        kiki::senHoukou<Side, -1>(oya, a, s, h, d0);
-        kiki::senHoukou<Side, 1>(ko, a, s, h, d0);
+        kiki::senHoukou<Side, -1>(oya, a, s, h);
+        kiki::senHoukou<Side, 1>(ko, a, s, h);
       }
     }
   }
