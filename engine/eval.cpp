@@ -423,27 +423,48 @@ inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
   d[q >> 6] |= uint64_t{1} << (q & 63);
 }
 
-// The cells whose count of either side differs between two positions.
-inline Bits kikiSa(const Men& a, const Men& b) {
-  Bits r{};
+// How the counts of two positions differ, as cells: where each side's count
+// changed, and where "side 1 attacks less" or "side 1 attacks more" changed
+// truth. A piece's terms read the enemy's count on its square and whether
+// its side is outnumbered there; a change of its own side's count alone
+// leaves them as they were.
+struct KikiSa {
+  Bits sa1, sa2;  // toripl1, toripl2 changed
+  Bits lt, gt;    // toripl1 < toripl2, toripl1 > toripl2 changed truth
+};
+inline KikiSa kikiSa(const Men& a, const Men& b) {
+  KikiSa r{};
 #ifdef __SSE2__
-  uint64_t m[7];
+  uint64_t m[4][7];
   for (int i = 0; i < 7; ++i) {
-    const auto ld = [&](const Kiki& k, int o) {
-      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(k.data() + i * 16 + o));
+    // Counts are far below 128: one byte each, sixteen cells to a register.
+    const auto ld = [&](const Kiki& k) {
+      const auto* p = reinterpret_cast<const __m128i*>(k.data() + i * 16);
+      return _mm_packs_epi16(_mm_loadu_si128(p), _mm_loadu_si128(p + 1));
     };
-    const __m128i lo = _mm_and_si128(_mm_cmpeq_epi16(ld(a.toripl1, 0), ld(b.toripl1, 0)),
-                                     _mm_cmpeq_epi16(ld(a.toripl2, 0), ld(b.toripl2, 0)));
-    const __m128i hi = _mm_and_si128(_mm_cmpeq_epi16(ld(a.toripl1, 8), ld(b.toripl1, 8)),
-                                     _mm_cmpeq_epi16(ld(a.toripl2, 8), ld(b.toripl2, 8)));
-    m[i] = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lo, hi))) & 0xFFFFu;
+    const __m128i a1 = ld(a.toripl1), a2 = ld(a.toripl2);
+    const __m128i b1 = ld(b.toripl1), b2 = ld(b.toripl2);
+    m[0][i] = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a1, b1))) & 0xFFFFu;
+    m[1][i] = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a2, b2))) & 0xFFFFu;
+    m[2][i] = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_xor_si128(_mm_cmplt_epi8(a1, a2), _mm_cmplt_epi8(b1, b2))));
+    m[3][i] = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_xor_si128(_mm_cmpgt_epi8(a1, a2), _mm_cmpgt_epi8(b1, b2))));
   }
-  r.w[0] = m[0] | m[1] << 16 | m[2] << 32 | m[3] << 48;
-  r.w[1] = m[4] | m[5] << 16 | m[6] << 32;
+  Bits* out[4] = {&r.sa1, &r.sa2, &r.lt, &r.gt};
+  for (int k = 0; k < 4; ++k) {
+    out[k]->w[0] = m[k][0] | m[k][1] << 16 | m[k][2] << 32 | m[k][3] << 48;
+    out[k]->w[1] = m[k][4] | m[k][5] << 16 | m[k][6] << 32;
+  }
 #else
-  for (int s = 0; s < 112; ++s)
-    if (a.toripl1[s] != b.toripl1[s] || a.toripl2[s] != b.toripl2[s])
-      r.w[s >> 6] |= uint64_t{1} << (s & 63);
+  for (int s = 0; s < 112; ++s) {
+    const uint64_t bit = uint64_t{1} << (s & 63);
+    const auto x1 = a.toripl1[s], x2 = a.toripl2[s], y1 = b.toripl1[s], y2 = b.toripl2[s];
+    if (x1 != y1) r.sa1.w[s >> 6] |= bit;
+    if (x2 != y2) r.sa2.w[s >> 6] |= bit;
+    if ((x1 < x2) != (y1 < y2)) r.lt.w[s >> 6] |= bit;
+    if ((x1 > x2) != (y1 > y2)) r.gt.w[s >> 6] |= bit;
+  }
 #endif
   return r;
 }
@@ -502,14 +523,20 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
                    Sennkei sennkei) {
   int32_t kouho = kouhoOut + oyaTen.sum;
   const int to = saki % 100;
-  // A count on q is read by the piece on q, by a side-1 pawn behind it on
-  // q+1 and a side-2 pawn on q-1.
-  const Bits c = kikiSa(m, oya);
+  // A side-1 piece reads toripl2 and "toripl1 < toripl2" on its square, a
+  // side-2 piece toripl1 and "toripl1 > toripl2"; a side-1 pawn also reads
+  // "toripl1 > toripl2" on the cell ahead (q-1), a side-2 pawn
+  // "toripl1 < toripl2" on q+1.
+  const KikiSa c = kikiSa(m, oya);
+  const Komabit k1 = syurui.zenbu(1);
+  const Komabit k2 = syurui.zenbu(2);
   const auto& fu1 = syurui.b[0][kRuiFu].w;
   const auto& fu2 = syurui.b[1][kRuiFu].w;
   uint64_t d[2];
-  d[0] = c.w[0] | ((c.w[0] << 1) & fu1[0]) | ((c.w[0] >> 1 | c.w[1] << 63) & fu2[0]);
-  d[1] = c.w[1] | ((c.w[1] << 1 | c.w[0] >> 63) & fu1[1]) | ((c.w[1] >> 1) & fu2[1]);
+  for (int i = 0; i < 2; ++i)
+    d[i] = ((c.sa2.w[i] | c.lt.w[i]) & k1.w[i]) | ((c.sa1.w[i] | c.gt.w[i]) & k2.w[i]);
+  d[0] |= ((c.gt.w[0] << 1) & fu1[0]) | ((c.lt.w[0] >> 1 | c.lt.w[1] << 63) & fu2[0]);
+  d[1] |= ((c.gt.w[1] << 1 | c.gt.w[0] >> 63) & fu1[1]) | ((c.lt.w[1] >> 1) & fu2[1]);
   if (isSquare(moto)) {
     banKage(syurui, moto, d);
     // The piece that left moto takes its term with it.
@@ -526,20 +553,23 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   if (to != 0) koma[to >> 6] |= uint64_t{1} << (to & 63);
   kouho += komaSa(m, basyo, d, koma, oyaTen.t);
 
-  // A king's terms are the parent's while the king stays and nothing on its
-  // neighbours changed, board or counts; the strategy's while its cells hold.
-  uint64_t kawari[2] = {c.w[0], c.w[1]};
-  if (isSquare(moto)) kawari[moto >> 6] |= uint64_t{1} << (moto & 63);
-  if (to != 0) kawari[to >> 6] |= uint64_t{1} << (to & 63);
-  const auto furete = [&](const Bits& b) {
-    return ((kawari[0] & b.w[0]) | (kawari[1] & b.w[1])) != 0;
+  // A king's terms are the parent's while the king stays and nothing they
+  // read on its neighbours changed: the board, the enemy's count, and
+  // whether the enemy attacks there at least as often. The strategy's terms
+  // read the board alone.
+  uint64_t ban[2] = {0, 0};
+  if (isSquare(moto)) ban[moto >> 6] |= uint64_t{1} << (moto & 63);
+  if (to != 0) ban[to >> 6] |= uint64_t{1} << (to & 63);
+  const auto ouKawaru = [&](int32_t k, int32_t oyaK, const Bits& teki, const Bits& ijou) {
+    if (k != oyaK) return true;
+    if (!isSquare(k)) return false;
+    const Bits& n = kKinbouMasu[k];
+    return (((ban[0] | teki.w[0] | ijou.w[0]) & n.w[0]) |
+            ((ban[1] | teki.w[1] | ijou.w[1]) & n.w[1])) != 0;
   };
-  const auto ouKawaru = [&](int32_t k, int32_t oyaK) {
-    return k != oyaK || (isSquare(k) && furete(kKinbouMasu[k]));
-  };
-  kouho += ouKawaru(m.oupl1, oya.oupl1) ? ouTen<1>(m, basyo, sennkei) : oyaTen.ou1;
-  kouho += ouKawaru(m.oupl2, oya.oupl2) ? ouTen<2>(m, basyo, sennkei) : oyaTen.ou2;
-  if (furete(kSenkeiMasu)) {
+  kouho += ouKawaru(m.oupl1, oya.oupl1, c.sa2, c.gt) ? ouTen<1>(m, basyo, sennkei) : oyaTen.ou1;
+  kouho += ouKawaru(m.oupl2, oya.oupl2, c.sa1, c.lt) ? ouTen<2>(m, basyo, sennkei) : oyaTen.ou2;
+  if (((ban[0] & kSenkeiMasu.w[0]) | (ban[1] & kSenkeiMasu.w[1])) != 0) {
     senkeiTen(m.aru, sennkei, kouho);
   } else {
     kouho += oyaTen.senkei;
