@@ -334,8 +334,8 @@ constexpr std::array<int8_t, 256> makeKomaRui() {
 constexpr std::array<int8_t, 256> kKomaRui = makeKomaRui();
 
 // The pieces on the squares of d, whichever group: their terms now less the
-// parent's. `koma` holds the squares with a piece.
-inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2], const uint64_t koma[2],
+// parent's. Every square of d holds a piece.
+inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2],
                       const std::array<int32_t, 112>& oya) {
   const int o1 = rankOf(m.oupl1);
   const int o2 = rankOf(m.oupl2);
@@ -344,7 +344,7 @@ inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2], const 
   const Kiki& A2 = m.toripl2;
   int32_t sa = 0;
   for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = d[i] & koma[i]; x != 0; x &= x - 1) {
+    for (uint64_t x = d[i]; x != 0; x &= x - 1) {
       const int s = i * 64 + std::countr_zero(x);
       const int32_t c = B[s];
       int32_t k = 0;
@@ -508,9 +508,6 @@ void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& sy
              KomaTen& kt) {
   kt.t.fill(0);
   kt.sum = zenKou(m, basyo, syurui, kt.t);
-  const Komabit k1 = syurui.zenbu(1);
-  const Komabit k2 = syurui.zenbu(2);
-  kt.koma = {k1.w[0] | k2.w[0], k1.w[1] | k2.w[1]};
   kt.moti = motiTen(m.arull);
   kt.ou1 = ouTen<1>(m, basyo, sennkei);
   kt.ou2 = ouTen<2>(m, basyo, sennkei);
@@ -548,10 +545,9 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
     for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] | syurui.b[1][kRuiHisya].w[i];
   }
   // A piece taken on `to` leaves with its term: the mover's replaces it.
-  uint64_t koma[2] = {oyaTen.koma[0], oyaTen.koma[1]};
-  if (isSquare(moto)) koma[moto >> 6] &= ~(uint64_t{1} << (moto & 63));
-  if (to != 0) koma[to >> 6] |= uint64_t{1} << (to & 63);
-  kouho += komaSa(m, basyo, d, koma, oyaTen.t);
+  // moto, now empty, is read only for its neighbours' sake.
+  if (isSquare(moto)) d[moto >> 6] &= ~(uint64_t{1} << (moto & 63));
+  kouho += komaSa(m, basyo, d, oyaTen.t);
 
   // A king's terms are the parent's while the king stays and nothing they
   // read on its neighbours changed: the board, the enemy's count, and

@@ -27,7 +27,6 @@ void kouhosirabe(const Men& m, int32_t& kouho, const Basyo& basyo, Sennkei sennk
 // move leaves as they were.
 struct KomaTen {
   std::array<int32_t, 112> t{};
-  std::array<uint64_t, 2> koma{};  // the squares holding a piece
   int32_t sum = 0;
   int32_t moti = 0;  // the hands' terms
   int32_t ou1 = 0;   // each king's terms
