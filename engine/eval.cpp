@@ -412,6 +412,20 @@ constexpr Bits makeSenkeiMasu() {
 }
 constexpr Bits kSenkeiMasu = makeSenkeiMasu();
 
+// The board cells of ranks lo..hi.
+constexpr Bits makeDan(int lo, int hi) {
+  Bits b{};
+  for (int s = 11; s <= 99; ++s)
+    if (s % 10 >= lo && s % 10 <= hi) b.w[s >> 6] |= uint64_t{1} << (s & 63);
+  return b;
+}
+// Where a pawn's terms read the counts ahead of it, and where a rook's read
+// the enemy king's rank.
+constexpr Bits kFuMae1 = makeDan(2, 5);
+constexpr Bits kFuMae2 = makeDan(5, 8);
+constexpr Bits kHisyaDan1 = makeDan(1, 2);
+constexpr Bits kHisyaDan2 = makeDan(8, 9);
+
 // Adds to d the pieces whose terms read board cell q.
 inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
   const auto& k = kBanKage[q];
@@ -527,8 +541,10 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   const KikiSa c = kikiSa(m, oya);
   const Komabit k1 = syurui.zenbu(1);
   const Komabit k2 = syurui.zenbu(2);
-  const auto& fu1 = syurui.b[0][kRuiFu].w;
-  const auto& fu2 = syurui.b[1][kRuiFu].w;
+  const uint64_t fu1[2] = {syurui.b[0][kRuiFu].w[0] & kFuMae1.w[0],
+                           syurui.b[0][kRuiFu].w[1] & kFuMae1.w[1]};
+  const uint64_t fu2[2] = {syurui.b[1][kRuiFu].w[0] & kFuMae2.w[0],
+                           syurui.b[1][kRuiFu].w[1] & kFuMae2.w[1]};
   uint64_t d[2];
   for (int i = 0; i < 2; ++i)
     d[i] = ((c.sa2.w[i] | c.lt.w[i]) & k1.w[i]) | ((c.sa1.w[i] | c.gt.w[i]) & k2.w[i]);
@@ -540,9 +556,12 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
     kouho -= oyaTen.t[moto];
   }
   if (to != 0) banKage(syurui, to, d);
-  // A rook's terms read the enemy king's rank.
-  if (rankOf(m.oupl1) != rankOf(oya.oupl1) || rankOf(m.oupl2) != rankOf(oya.oupl2)) {
-    for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] | syurui.b[1][kRuiHisya].w[i];
+  // A rook on the enemy's first two ranks reads the enemy king's rank.
+  if (rankOf(m.oupl2) != rankOf(oya.oupl2)) {
+    for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] & kHisyaDan1.w[i];
+  }
+  if (rankOf(m.oupl1) != rankOf(oya.oupl1)) {
+    for (int i = 0; i < 2; ++i) d[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
   // A piece taken on `to` leaves with its term: the mover's replaces it.
   // moto, now empty, is read only for its neighbours' sake.
