@@ -9,6 +9,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tools/match/match.h"
 
@@ -45,7 +46,16 @@ std::string jikoku() {
 struct Seiseki {
   int kati[2] = {}, make[2] = {}, hikiwake[2] = {};  // by colour: [0] black, [1] white
   int64_t moves = 0, totalMs = 0;
+  std::vector<int64_t> ms;  // every move's time
 };
+
+// The middle move time (the lower of the two middle ones for an even count).
+double chuuouS(std::vector<int64_t> v) {
+  if (v.empty()) return 0.0;
+  const auto mid = v.begin() + static_cast<std::ptrdiff_t>((v.size() - 1) / 2);
+  std::nth_element(v.begin(), mid, v.end());
+  return double(*mid) / 1000.0;
+}
 
 const char* owariName(Owari o) {
   switch (o) {
@@ -223,6 +233,7 @@ int main(int argc, char** argv) {
         const int64_t ms = t.te()[m].ms;
         ++s.moves;
         s.totalMs += ms;
+        s.ms.push_back(ms);
       }
     }
     if (t.syousya() == 0) ++draws;
@@ -249,7 +260,8 @@ int main(int argc, char** argv) {
         << "  illegal moves " << x.illegal << ", crashes " << x.crashes << ", time-outs "
         << x.timeUps << "\n"
         << std::fixed << std::setprecision(3) << "  move time: " << s.moves << " moves, average "
-        << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, slowest "
+        << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, median "
+        << chuuouS(s.ms) << " s, slowest "
         << std::max<int64_t>(x.slowestMs, 0) / 1000.0 << " s\n"
         << "  peak memory " << player[e]->peakKb() << " KiB\n";
   }
