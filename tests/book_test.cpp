@@ -8,6 +8,7 @@
 
 #include "engine/book.h"
 #include "model/board.h"
+#include "tests/temp_dir.h"
 
 using namespace syougi;
 namespace fs = std::filesystem;
@@ -36,16 +37,13 @@ std::string line(const Rec& r, const char* sep = ",", const char* eol = "\r\n") 
 class Book : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/syougi_book_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    path_ = (dir_ / "joseki.lis").string();
+    ASSERT_TRUE(tmp_.made());
+    path_ = (tmp_.path() / "joseki.lis").string();
     z_ = std::make_unique<Zyouseki>();
     syokihaiti(aru_, arull_);
     rng_.seed(12345);
     twin_.seed(12345);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void write(const std::string& text) {
     std::ofstream out(path_, std::ios::binary | std::ios::trunc);
@@ -67,7 +65,7 @@ class Book : public ::testing::Test {
     return a.rnd() == b.rnd();
   }
 
-  fs::path dir_;
+  syougi::test::TempDir tmp_{"book"};
   std::string path_;
   std::unique_ptr<Zyouseki> z_;
   Ban aru_{};

@@ -18,6 +18,7 @@
 #include "window/gamen.h"
 #include "window/syougi.h"
 #include "tests/board_helpers.h"
+#include "tests/temp_dir.h"
 
 namespace syougi::fake {
 
@@ -129,17 +130,8 @@ class ScriptComputer : public Computer {
 class ScratchDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_ = std::filesystem::current_path();
-    char tmpl[] = "/tmp/syougi_flow_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::error_code ec;
-    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(dir_, ec);
+    ASSERT_TRUE(tmp_.made());
+    tmp_.enter();
   }
   static std::string slurp(const std::string& name) {
     std::ifstream f(name, std::ios::binary);
@@ -147,8 +139,7 @@ class ScratchDir : public ::testing::Test {
     ss << f.rdbuf();
     return ss.str();
   }
-  std::filesystem::path old_;
-  std::filesystem::path dir_;
+  test::TempDir tmp_{"flow"};
 };
 
 // Puts a position on the board as the one before the move now to be

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/fuzz/entries.h"
+#include "tests/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -38,18 +39,10 @@ std::string slurp(const fs::path& p) {
 class FuzzReplay : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    old_ = fs::current_path();
-    char tmpl[] = "/tmp/syougi_replay_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::current_path(dir_);
+    ASSERT_TRUE(tmp_.made());
+    tmp_.enter();
   }
-  void TearDown() override {
-    fs::current_path(old_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  fs::path old_, dir_;
+  syougi::test::TempDir tmp_{"replay"};
 };
 
 // What some seeds must reach, worked out from their scripts, so that a

@@ -24,6 +24,7 @@
 #include "model/kyokumen.h"
 #include "model/rules.h"
 #include "tests/board_helpers.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -735,19 +736,13 @@ TEST(JosekiGen, RefusesMoreRecordsThanTheReaderLoads) {
 
 class JosekiGenFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("joseki_gen_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_TRUE(tmp_.made()); }
   void write(const fs::path& p, const std::string& text) {
     std::ofstream out(p, std::ios::binary);
     out << text;
   }
-  fs::path dir_;
+  test::TempDir tmp_{"josekigen"};
+  const fs::path& dir_ = tmp_.path();
 };
 
 TEST_F(JosekiGenFiles, RefusedSourceWritesNoOutput) {

@@ -24,6 +24,8 @@
 
 #include "link/termios_port.h"
 #include "link/tusin.h"
+#include "tests/socat_pair.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -437,44 +439,16 @@ TEST(TermiosPortOpen, PortOneIsTheFirstSerialDevice) {
 class SocatPair : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/link_socat_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    a_ = (dir_ / "a").string();
-    b_ = (dir_ / "b").string();
-    pid_ = fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
-      const int null = ::open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      const std::string pa = "pty,raw,echo=0,link=" + a_;
-      const std::string pb = "pty,raw,echo=0,link=" + b_;
-      execlp("socat", "socat", "-d", "-d", pa.c_str(), pb.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    const auto end = Clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (!(std::filesystem::exists(a_) && std::filesystem::exists(b_))) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        GTEST_SKIP() << "socat did not start";
-      }
-      ASSERT_LT(Clock::now(), end) << "socat made no pseudo-terminals";
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-  void TearDown() override {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    std::filesystem::remove_all(dir_);
+    ASSERT_TRUE(tmp_.made());
+    ASSERT_TRUE(pair_.start(dir_)) << "socat made no pseudo-terminals";
+    a_ = pair_.a;
+    b_ = pair_.b;
   }
 
-  std::filesystem::path dir_;
+  test::TempDir tmp_{"socat"};
+  const std::filesystem::path& dir_ = tmp_.path();
+  test::SocatPair pair_;
   std::string a_, b_;
-  pid_t pid_ = -1;
 };
 
 TEST_F(SocatPair, AMessageSentOnOnePortArrivesOnTheOther) {
@@ -585,9 +559,7 @@ TEST_F(SocatPair, ALinkWhoseOtherEndVanishesStops) {
   a.Command2_Click(0);
   ASSERT_TRUE(pa.isOpen());
   const int fd = pa.fd();
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  pair_.stop();
   ASSERT_TRUE(readable(fd, kWaitMs));  // a hang-up reads as readable
   a.portEvents();
   EXPECT_FALSE(pa.isOpen());

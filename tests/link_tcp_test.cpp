@@ -23,6 +23,7 @@
 #include "link/tcp_port.h"
 #include "link/termios_port.h"
 #include "link/tusin.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -149,12 +150,10 @@ std::string fileBytes(const std::filesystem::path& path) {
 class TcpLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/link_tcp_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ASSERT_TRUE(tmp_.made());
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path dir_;
+  test::TempDir tmp_{"tcp"};
+  const std::filesystem::path& dir_ = tmp_.path();
 };
 
 // --- Two links ----------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "link/port.h"
 #include "link/tusin.h"
 #include "tests/fake_port.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -100,11 +101,8 @@ const std::string kTitle = "[ｷｬﾝｾﾙ]中断、[OK]無視";
 class TusinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/link_tusin_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
+    ASSERT_TRUE(tmp_.made());
+    tmp_.enter();
     host.tusin = &tusin;
     // What the window does when it loads: only the start buttons show.
     host.showCommand1(false);
@@ -112,10 +110,6 @@ class TusinTest : public ::testing::Test {
     host.showCommand4(false);
     host.showCommand2(0, true);
     host.showCommand2(1, true);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(dir_);
   }
   // Characters arrive and the port raises its receive event.
   void arrive(const std::string& s) {
@@ -127,10 +121,10 @@ class TusinTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(f), {});
   }
 
+  test::TempDir tmp_{"tusin"};
   ScriptPort port;
   FakeHost host;
   Tusin tusin{port, host};
-  std::filesystem::path dir_, old_;
 };
 
 // --- Framing -------------------------------------------------------------

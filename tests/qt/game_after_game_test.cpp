@@ -14,6 +14,7 @@
 #include "model/kyokumen.h"
 #include "model/rules.h"
 #include "tests/qt/link_game.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -124,16 +125,9 @@ void play(Mado& w, std::mt19937& rng, bool userGote, int limit, std::vector<std:
 
 TEST(GameAfterGame, OneWindowPlaysGamesInARowWithLegalRecordsAndSteadyMemory) {
   ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
-  char tmpl[] = "/tmp/syougi_games_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  struct Folder {  // gone at the end, after the window
-    fs::path p;
-    ~Folder() {
-      std::error_code ec;
-      fs::remove_all(p, ec);
-    }
-  } folder{tmpl};
-  const fs::path& dir = folder.p;
+  const test::TempDir folder("games");  // gone at the end, after the window
+  ASSERT_TRUE(folder.made());
+  const fs::path& dir = folder.path();
   const int n = games();
   std::vector<long> rss{0};  // after each game, from game 1
   {

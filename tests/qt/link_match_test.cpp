@@ -7,7 +7,8 @@
 #include <string>
 
 #include "tests/qt/link_game.h"
-#include "tests/qt/socat_pair.h"
+#include "tests/socat_pair.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -22,20 +23,15 @@ class LinkMatch : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
-    char tmpl[] = "/tmp/syougi_linkmatch_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ASSERT_TRUE(tmp_.made());
   }
-  void TearDown() override {
-    pair_.stop();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  void TearDown() override { pair_.stop(); }
 
   // A connected pair of pseudo-terminals at dir/a and dir/b.
   void pair() { ASSERT_TRUE(pair_.start(dir_)) << "socat made no pseudo-terminals"; }
 
-  fs::path dir_;
+  test::TempDir tmp_{"linkmatch"};
+  const fs::path& dir_ = tmp_.path();
   test::SocatPair pair_;
 };
 

@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 
 #include "tests/qt/link_game.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -72,16 +73,11 @@ class NetworkLink : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
     ASSERT_TRUE(fs::exists(kKifu)) << kKifu << " is not built";
-    char tmpl[] = "/tmp/syougi_netlink_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    ASSERT_TRUE(tmp_.made());
   }
 
-  fs::path dir_;
+  test::TempDir tmp_{"netlink"};
+  const fs::path& dir_ = tmp_.path();
 };
 
 TEST_F(NetworkLink, TwoWindowsPlayAWholeGameOverTheirOwnTcpLink) {

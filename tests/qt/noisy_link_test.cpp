@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tests/qt/link_game.h"
+#include "tests/temp_dir.h"
 
 namespace syougi {
 namespace {
@@ -214,16 +215,12 @@ class NoisyLink : public ::testing::TestWithParam<uint32_t> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
-    char tmpl[] = "/tmp/syougi_noisylink_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ASSERT_TRUE(tmp_.made());
   }
   void TearDown() override {
     b_.reset();
     a_.reset();
     relay_.reset();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
 
   // B waits for the relay, the relay for A; A's computer moves first.
@@ -332,7 +329,8 @@ class NoisyLink : public ::testing::TestWithParam<uint32_t> {
     return s;
   }
 
-  fs::path dir_;
+  test::TempDir tmp_{"noisylink"};
+  const fs::path& dir_ = tmp_.path();
   std::unique_ptr<Tyuukei> relay_;
   std::unique_ptr<Mado> a_, b_;
   Clock::time_point start_, lastLine_, lastBox_;

@@ -26,8 +26,9 @@
 #include <thread>
 
 #include "link/termios_port.h"
-#include "tests/qt/socat_pair.h"
+#include "tests/socat_pair.h"
 #include "tests/qt/kotae.h"
+#include "tests/temp_dir.h"
 #include "window/qt/syougiwindow.h"
 
 namespace syougi {
@@ -41,11 +42,8 @@ using test::Kotae;
 class WindowLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_ = fs::current_path();
-    char tmpl[] = "/tmp/syougi_qtlink_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::current_path(dir_);
+    ASSERT_TRUE(tmp_.made());
+    tmp_.enter();
     ASSERT_TRUE(pair_.start(dir_)) << "socat made no pseudo-terminals";
     w = std::make_unique<SyougiWindow>(&kotae, nullptr, pair_.a);
     w->show();
@@ -59,8 +57,6 @@ class WindowLink : public ::testing::Test {
     w.reset();
     other.reset();
     pair_.stop();
-    fs::current_path(old_);
-    fs::remove_all(dir_);
   }
 
   void click(const char* name) {
@@ -87,7 +83,8 @@ class WindowLink : public ::testing::Test {
     return got;
   }
 
-  fs::path old_, dir_;
+  test::TempDir tmp_{"qtlink"};
+  const fs::path& dir_ = tmp_.path();
   test::SocatPair pair_;
   Kotae kotae;
   std::unique_ptr<TermiosPort> other;

@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "tests/qt/kotae.h"
+#include "tests/temp_dir.h"
 #include "window/qt/syougiwindow.h"
 
 namespace syougi {
@@ -25,11 +26,8 @@ namespace {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_ = std::filesystem::current_path();
-    char tmpl[] = "/tmp/syougi_qt_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    std::filesystem::current_path(dir_);
+    ASSERT_TRUE(tmp_.made());
+    tmp_.enter();
     w = std::make_unique<SyougiWindow>(nullptr);
     w->tokei = [this] { return now; };
     w->show();
@@ -38,8 +36,6 @@ class WindowTest : public ::testing::Test {
   void TearDown() override {
     w->flow().game.zyoutai = 0;  // close without the question
     w.reset();
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(dir_);
   }
   template <class T>
   T* find(const char* name) {
@@ -54,7 +50,7 @@ class WindowTest : public ::testing::Test {
       w->grab().save(QString::fromUtf8(d) + "/" + file);
   }
 
-  std::filesystem::path old_, dir_;
+  test::TempDir tmp_{"qt"};
   double now = 50000.0;
   std::unique_ptr<SyougiWindow> w;
 };
