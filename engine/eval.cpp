@@ -372,11 +372,8 @@ inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2],
 // Cells whose piece term reads cell q of the board, by the kind that reads
 // it: [0] a side-1 pawn (two cells ahead), [1] a side-2 pawn, [2] a bishop
 // or horse (diagonal neighbours), [3] a rook or dragon (orthogonal ones).
-struct Bits {
-  uint64_t w[2];
-};
-constexpr std::array<std::array<Bits, 4>, 112> makeBanKage() {
-  std::array<std::array<Bits, 4>, 112> t{};
+constexpr std::array<std::array<Komabit, 4>, 112> makeBanKage() {
+  std::array<std::array<Komabit, 4>, 112> t{};
   constexpr int d[4][4] = {{1, 2, 1, 2}, {-1, -2, -1, -2}, {9, -9, 11, -11}, {1, -1, 10, -10}};
   for (int q = 0; q < 112; ++q) {
     for (int k = 0; k < 4; ++k) {
@@ -388,11 +385,11 @@ constexpr std::array<std::array<Bits, 4>, 112> makeBanKage() {
   }
   return t;
 }
-constexpr std::array<std::array<Bits, 4>, 112> kBanKage = makeBanKage();
+constexpr std::array<std::array<Komabit, 4>, 112> kBanKage = makeBanKage();
 
 // The eight neighbours of each square: what a king's terms read.
-constexpr std::array<Bits, 112> makeKinbouMasu() {
-  std::array<Bits, 112> t{};
+constexpr std::array<Komabit, 112> makeKinbouMasu() {
+  std::array<Komabit, 112> t{};
   for (int k = 11; k <= 99; ++k) {
     for (const Kinbou& kb : kKinbou1) {
       const int n = k + kb.d;
@@ -401,30 +398,30 @@ constexpr std::array<Bits, 112> makeKinbouMasu() {
   }
   return t;
 }
-constexpr std::array<Bits, 112> kKinbouMasu = makeKinbouMasu();
+constexpr std::array<Komabit, 112> kKinbouMasu = makeKinbouMasu();
 
 // Every cell a strategy's terms read.
-constexpr Bits makeSenkeiMasu() {
-  Bits b{};
+constexpr Komabit makeSenkeiMasu() {
+  Komabit b{};
   for (int s : {21, 22, 23, 31, 32, 33, 41, 42, 43, 52, 53, 61, 64, 71, 72, 84})
     b.w[s >> 6] |= uint64_t{1} << (s & 63);
   return b;
 }
-constexpr Bits kSenkeiMasu = makeSenkeiMasu();
+constexpr Komabit kSenkeiMasu = makeSenkeiMasu();
 
 // The board cells of ranks lo..hi.
-constexpr Bits makeDan(int lo, int hi) {
-  Bits b{};
+constexpr Komabit makeDan(int lo, int hi) {
+  Komabit b{};
   for (int s = 11; s <= 99; ++s)
     if (s % 10 >= lo && s % 10 <= hi) b.w[s >> 6] |= uint64_t{1} << (s & 63);
   return b;
 }
 // Where a pawn's terms read the counts ahead of it, and where a rook's read
 // the enemy king's rank.
-constexpr Bits kFuMae1 = makeDan(2, 5);
-constexpr Bits kFuMae2 = makeDan(5, 8);
-constexpr Bits kHisyaDan1 = makeDan(1, 2);
-constexpr Bits kHisyaDan2 = makeDan(8, 9);
+constexpr Komabit kFuMae1 = makeDan(2, 5);
+constexpr Komabit kFuMae2 = makeDan(5, 8);
+constexpr Komabit kHisyaDan1 = makeDan(1, 2);
+constexpr Komabit kHisyaDan2 = makeDan(8, 9);
 
 // Adds to d the pieces whose terms read board cell q.
 inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
@@ -443,8 +440,8 @@ inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
 // its side is outnumbered there; a change of its own side's count alone
 // leaves them as they were.
 struct KikiSa {
-  Bits sa1, sa2;  // toripl1, toripl2 changed
-  Bits lt, gt;    // toripl1 < toripl2, toripl1 > toripl2 changed truth
+  Komabit sa1, sa2;  // toripl1, toripl2 changed
+  Komabit lt, gt;    // toripl1 < toripl2, toripl1 > toripl2 changed truth
 };
 inline KikiSa kikiSa(const Men& a, const Men& b) {
   KikiSa r{};
@@ -465,11 +462,10 @@ inline KikiSa kikiSa(const Men& a, const Men& b) {
     m[3][i] = static_cast<uint32_t>(
         _mm_movemask_epi8(_mm_xor_si128(_mm_cmpgt_epi8(a1, a2), _mm_cmpgt_epi8(b1, b2))));
   }
-  Bits* out[4] = {&r.sa1, &r.sa2, &r.lt, &r.gt};
-  for (int k = 0; k < 4; ++k) {
-    out[k]->w[0] = m[k][0] | m[k][1] << 16 | m[k][2] << 32 | m[k][3] << 48;
-    out[k]->w[1] = m[k][4] | m[k][5] << 16 | m[k][6] << 32;
-  }
+  r.sa1 = Komabit::ofBlocks(m[0]);
+  r.sa2 = Komabit::ofBlocks(m[1]);
+  r.lt = Komabit::ofBlocks(m[2]);
+  r.gt = Komabit::ofBlocks(m[3]);
 #else
   for (int s = 0; s < 112; ++s) {
     const uint64_t bit = uint64_t{1} << (s & 63);
@@ -575,10 +571,10 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   uint64_t ban[2] = {0, 0};
   if (isSquare(moto)) ban[moto >> 6] |= uint64_t{1} << (moto & 63);
   if (to != 0) ban[to >> 6] |= uint64_t{1} << (to & 63);
-  const auto ouKawaru = [&](int32_t k, int32_t oyaK, const Bits& teki, const Bits& ijou) {
+  const auto ouKawaru = [&](int32_t k, int32_t oyaK, const Komabit& teki, const Komabit& ijou) {
     if (k != oyaK) return true;
     if (!isSquare(k)) return false;
-    const Bits& n = kKinbouMasu[k];
+    const Komabit& n = kKinbouMasu[k];
     return (((ban[0] | teki.w[0] | ijou.w[0]) & n.w[0]) |
             ((ban[1] | teki.w[1] | ijou.w[1]) & n.w[1])) != 0;
   };

@@ -217,9 +217,18 @@ namespace syougi {
 struct Komabit {
   std::array<uint64_t, 2> w{};
 
-  void set(int s) { w[s >> 6] |= uint64_t{1} << (s & 63); }
-  void clear(int s) { w[s >> 6] &= ~(uint64_t{1} << (s & 63)); }
+  constexpr void set(int s) { w[s >> 6] |= uint64_t{1} << (s & 63); }
+  constexpr void clear(int s) { w[s >> 6] &= ~(uint64_t{1} << (s & 63)); }
   bool operator==(const Komabit&) const = default;
+
+  // The cells of seven 16-cell masks, cells 0..111 in order: what a
+  // comparison of the counts sixteen cells at a time gives.
+  static Komabit ofBlocks(const uint64_t (&m)[7]) {
+    Komabit r;
+    r.w[0] = m[0] | m[1] << 16 | m[2] << 32 | m[3] << 48;
+    r.w[1] = m[4] | m[5] << 16 | m[6] << 32;
+    return r;
+  }
 };
 
 // Each side's pieces by groups that move alike: king, pawn, lance, bishop and
@@ -270,8 +279,7 @@ inline Komabit kikiAri(const Kiki& a) {
     const __m128i packed = _mm_packs_epi16(_mm_cmpgt_epi16(ld(0), zero), _mm_cmpgt_epi16(ld(8), zero));
     m[i] = static_cast<uint32_t>(_mm_movemask_epi8(packed));
   }
-  r.w[0] = m[0] | m[1] << 16 | m[2] << 32 | m[3] << 48;
-  r.w[1] = m[4] | m[5] << 16 | m[6] << 32;
+  r = Komabit::ofBlocks(m);
 #else
   for (int s = 0; s < 112; ++s)
     if (a[s] > 0) r.set(s);
