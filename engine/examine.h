@@ -128,17 +128,19 @@ void Search::kouhosirabeN() {
     const int to = p.saki % 100;
     const bool toru = p.saki != 0 && q.aru[to] != 0;
     int16_t kiken = 0;
-    const Komabit bM = p.syurui.zenbu(M);
+    const auto& g = p.syurui.b[M - 1];
     const Komabit ate = kikiAri(aO);
+    const Komabit& omoi = omoi_[M - 1];
     // M's attacked pieces in square order: the first square with the largest
-    // loss is kept.
+    // loss is kept. Kings, rooks and bishops count wherever they stand, the
+    // other pieces only where their weight is above 19.
     for (int i = 0; i < 2; ++i) {
-      for (uint64_t x = bM.w[i] & ate.w[i]; x != 0; x &= x - 1) {
+      const uint64_t oogoma = g[kRuiOu].w[i] | g[kRuiKaku].w[i] | g[kRuiHisya].w[i];
+      const uint64_t koma = g[kRuiFu].w[i] | g[kRuiKyou].w[i] | g[kRuiKin].w[i];
+      for (uint64_t x = (oogoma | (koma & omoi.w[i])) & ate.w[i]; x != 0; x &= x - 1) {
         const int s = i * 64 + std::countr_zero(x);
         const int32_t c = p.aru[s];
         const int kd = c % 100;
-        const bool oogoma = kd == OU || kd == HI || kd == KA || kd == RY || kd == UM;
-        if (!oogoma && w[s] <= 19) continue;
         const int32_t v = komaten[c];
         const int32_t ws = w[s];
         const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;

@@ -38,6 +38,12 @@ void Search::prepare(const SearchInput& in) {
   r.ksaki.fill(0);
   r.kten.fill(0);
   bs_ = in.basyo;
+  for (int side = 0; side < 2; ++side) {
+    const auto& w = side == 0 ? bs_.basyo1 : bs_.basyo2;
+    omoi_[side] = Komabit{};
+    for (int s = 0; s < 112; ++s)
+      if (w[s] > 19) omoi_[side].set(s);
+  }
   sennkei = in.sennkei;
   sk_ = sennkeiOf(sennkei);
   for (int k = 0; k < 4; ++k) {

@@ -110,6 +110,7 @@ class Search {
   PlyTable& t_;
   Yomi yomi_;
   Basyo bs_;
+  std::array<Komabit, 2> omoi_{};  // per side, the squares weighing above 19
   Sennkei sk_ = Sennkei::kMitei;
   std::array<int32_t, 4> bookMoto_{};
   std::array<int32_t, 4> bookSaki_{};
