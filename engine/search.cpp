@@ -320,7 +320,10 @@ void Search::ai1(const SearchInput& in) {
         moto = km;
         saki = ks;
       }
-      if (ban <= 12) ko[ban] += ">" + std::to_string(v);
+      if (ban <= 12) {
+        ko[ban] += '>';
+        ko[ban] += std::to_string(v);
+      }
     }
   }
   saikou1 = p.saikou;
