@@ -286,6 +286,13 @@ TEST(MatchCsa, PositionTextForEngines) {
 
 // --- counting faults ---
 
+TEST(MatchMedian, MoveTimeIsTheLowerMiddleOne) {
+  EXPECT_EQ(chuuouMs({}), 0);
+  EXPECT_EQ(chuuouMs({30, 10, 20}), 20);
+  EXPECT_EQ(chuuouMs({40, 10, 30, 20}), 20);
+  EXPECT_EQ(chuuouMs({5, 5, 900}), 5);
+}
+
 struct CountCase {
   std::vector<std::string> moves;  // with 10, 20, 30... ms
   Owari end;                       // then the side to move loses so, or kNone

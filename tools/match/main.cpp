@@ -49,13 +49,6 @@ struct Seiseki {
   std::vector<int64_t> ms;  // every move's time
 };
 
-// The middle move time (the lower of the two middle ones for an even count).
-double chuuouS(std::vector<int64_t> v) {
-  if (v.empty()) return 0.0;
-  const auto mid = v.begin() + static_cast<std::ptrdiff_t>((v.size() - 1) / 2);
-  std::nth_element(v.begin(), mid, v.end());
-  return double(*mid) / 1000.0;
-}
 
 const char* owariName(Owari o) {
   switch (o) {
@@ -261,7 +254,7 @@ int main(int argc, char** argv) {
         << x.timeUps << "\n"
         << std::fixed << std::setprecision(3) << "  move time: " << s.moves << " moves, average "
         << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, median "
-        << chuuouS(s.ms) << " s, slowest "
+        << chuuouMs(s.ms) / 1000.0 << " s, slowest "
         << std::max<int64_t>(x.slowestMs, 0) / 1000.0 << " s\n"
         << "  peak memory " << player[e]->peakKb() << " KiB\n";
   }

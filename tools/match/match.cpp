@@ -591,4 +591,11 @@ void kazoeru(Fault f[2], const Taikyoku& t, int game, int black, const std::stri
   }
 }
 
+int64_t chuuouMs(std::vector<int64_t> ms) {
+  if (ms.empty()) return 0;
+  const auto mid = ms.begin() + static_cast<std::ptrdiff_t>((ms.size() - 1) / 2);
+  std::nth_element(ms.begin(), mid, ms.end());
+  return *mid;
+}
+
 }  // namespace syougi::match

@@ -161,4 +161,8 @@ struct Fault {
 // of its process, once per game.
 void kazoeru(Fault f[2], const Taikyoku& t, int game, int black, const std::string ended[2]);
 
+// The middle of the move times, the lower of the two middle ones for an even
+// count; 0 for none.
+int64_t chuuouMs(std::vector<int64_t> ms);
+
 }  // namespace syougi::match
