@@ -379,7 +379,7 @@ constexpr std::array<std::array<Komabit, 4>, 112> makeBanKage() {
     for (int k = 0; k < 4; ++k) {
       for (int x : d[k]) {
         const int s = q + x;
-        if (s >= 11 && s <= 99) t[q][k].w[s >> 6] |= uint64_t{1} << (s & 63);
+        if (s >= 11 && s <= 99) t[q][k].set(s);
       }
     }
   }
@@ -393,7 +393,7 @@ constexpr std::array<Komabit, 112> makeKinbouMasu() {
   for (int k = 11; k <= 99; ++k) {
     for (const Kinbou& kb : kKinbou1) {
       const int n = k + kb.d;
-      t[k].w[n >> 6] |= uint64_t{1} << (n & 63);
+      t[k].set(n);
     }
   }
   return t;
@@ -404,7 +404,7 @@ constexpr std::array<Komabit, 112> kKinbouMasu = makeKinbouMasu();
 constexpr Komabit makeSenkeiMasu() {
   Komabit b{};
   for (int s : {21, 22, 23, 31, 32, 33, 41, 42, 43, 52, 53, 61, 64, 71, 72, 84})
-    b.w[s >> 6] |= uint64_t{1} << (s & 63);
+    b.set(s);
   return b;
 }
 constexpr Komabit kSenkeiMasu = makeSenkeiMasu();
@@ -413,7 +413,7 @@ constexpr Komabit kSenkeiMasu = makeSenkeiMasu();
 constexpr Komabit makeDan(int lo, int hi) {
   Komabit b{};
   for (int s = 11; s <= 99; ++s)
-    if (s % 10 >= lo && s % 10 <= hi) b.w[s >> 6] |= uint64_t{1} << (s & 63);
+    if (s % 10 >= lo && s % 10 <= hi) b.set(s);
   return b;
 }
 // Where a pawn's terms read the counts ahead of it, and where a rook's read
@@ -423,7 +423,7 @@ constexpr Komabit kFuMae2 = makeDan(5, 8);
 constexpr Komabit kHisyaDan1 = makeDan(1, 2);
 constexpr Komabit kHisyaDan2 = makeDan(8, 9);
 
-// Adds to d the pieces whose terms read board cell q.
+// Adds to d the pieces whose terms read board cell q (not q itself).
 inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
   const auto& k = kBanKage[q];
   for (int i = 0; i < 2; ++i) {
@@ -431,7 +431,6 @@ inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
             (k[2].w[i] & (y.b[0][kRuiKaku].w[i] | y.b[1][kRuiKaku].w[i])) |
             (k[3].w[i] & (y.b[0][kRuiHisya].w[i] | y.b[1][kRuiHisya].w[i]));
   }
-  d[q >> 6] |= uint64_t{1} << (q & 63);
 }
 
 // How the counts of two positions differ, as cells: where each side's count
@@ -546,12 +545,20 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
     d[i] = ((c.sa2.w[i] | c.lt.w[i]) & k1.w[i]) | ((c.sa1.w[i] | c.gt.w[i]) & k2.w[i]);
   d[0] |= ((c.gt.w[0] << 1) & fu1[0]) | ((c.lt.w[0] >> 1 | c.lt.w[1] << 63) & fu2[0]);
   d[1] |= ((c.gt.w[1] << 1 | c.gt.w[0] >> 63) & fu1[1]) | ((c.lt.w[1] >> 1) & fu2[1]);
+  // The cells the move changed on the board. moto, now empty, is read only
+  // for its neighbours' sake; the piece that left it takes its term with it.
+  // The piece on `to` replaces the term of any piece it took.
+  Komabit ban;
   if (isSquare(moto)) {
     banKage(syurui, moto, d);
-    // The piece that left moto takes its term with it.
     kouho -= oyaTen.t[moto];
+    ban.set(moto);
   }
-  if (to != 0) banKage(syurui, to, d);
+  if (to != 0) {
+    banKage(syurui, to, d);
+    d[to >> 6] |= uint64_t{1} << (to & 63);
+    ban.set(to);
+  }
   // A rook on the enemy's first two ranks reads the enemy king's rank.
   if (rankOf(m.oupl2) != rankOf(oya.oupl2)) {
     for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] & kHisyaDan1.w[i];
@@ -559,28 +566,22 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   if (rankOf(m.oupl1) != rankOf(oya.oupl1)) {
     for (int i = 0; i < 2; ++i) d[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
-  // A piece taken on `to` leaves with its term: the mover's replaces it.
-  // moto, now empty, is read only for its neighbours' sake.
-  if (isSquare(moto)) d[moto >> 6] &= ~(uint64_t{1} << (moto & 63));
   kouho += komaSa(m, basyo, d, oyaTen.t);
 
   // A king's terms are the parent's while the king stays and nothing they
   // read on its neighbours changed: the board, the enemy's count, and
   // whether the enemy attacks there at least as often. The strategy's terms
   // read the board alone.
-  uint64_t ban[2] = {0, 0};
-  if (isSquare(moto)) ban[moto >> 6] |= uint64_t{1} << (moto & 63);
-  if (to != 0) ban[to >> 6] |= uint64_t{1} << (to & 63);
   const auto ouKawaru = [&](int32_t k, int32_t oyaK, const Komabit& teki, const Komabit& ijou) {
     if (k != oyaK) return true;
     if (!isSquare(k)) return false;
     const Komabit& n = kKinbouMasu[k];
-    return (((ban[0] | teki.w[0] | ijou.w[0]) & n.w[0]) |
-            ((ban[1] | teki.w[1] | ijou.w[1]) & n.w[1])) != 0;
+    return (((ban.w[0] | teki.w[0] | ijou.w[0]) & n.w[0]) |
+            ((ban.w[1] | teki.w[1] | ijou.w[1]) & n.w[1])) != 0;
   };
   kouho += ouKawaru(m.oupl1, oya.oupl1, c.sa2, c.gt) ? ouTen<1>(m, basyo, sennkei) : oyaTen.ou1;
   kouho += ouKawaru(m.oupl2, oya.oupl2, c.sa1, c.lt) ? ouTen<2>(m, basyo, sennkei) : oyaTen.ou2;
-  if (((ban[0] & kSenkeiMasu.w[0]) | (ban[1] & kSenkeiMasu.w[1])) != 0) {
+  if (((ban.w[0] & kSenkeiMasu.w[0]) | (ban.w[1] & kSenkeiMasu.w[1])) != 0) {
     senkeiTen(m.aru, sennkei, kouho);
   } else {
     kouho += oyaTen.senkei;

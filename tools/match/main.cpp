@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,7 +46,6 @@ std::string jikoku() {
 
 struct Seiseki {
   int kati[2] = {}, make[2] = {}, hikiwake[2] = {};  // by colour: [0] black, [1] white
-  int64_t moves = 0, totalMs = 0;
   std::vector<int64_t> ms;  // every move's time
 };
 
@@ -223,10 +223,7 @@ int main(int argc, char** argv) {
         // Move m was made by black when the start had black to move and m is even.
         const bool byBlack = (m % 2 == 0) != t.start().gote;
         if (byBlack != (c == 0)) continue;
-        const int64_t ms = t.te()[m].ms;
-        ++s.moves;
-        s.totalMs += ms;
-        s.ms.push_back(ms);
+        s.ms.push_back(t.te()[m].ms);
       }
     }
     if (t.syousya() == 0) ++draws;
@@ -252,8 +249,11 @@ int main(int argc, char** argv) {
         << s.hikiwake[1] << " drawn\n"
         << "  illegal moves " << x.illegal << ", crashes " << x.crashes << ", time-outs "
         << x.timeUps << "\n"
-        << std::fixed << std::setprecision(3) << "  move time: " << s.moves << " moves, average "
-        << (s.moves ? double(s.totalMs) / s.moves / 1000.0 : 0.0) << " s, median "
+        << std::fixed << std::setprecision(3) << "  move time: " << s.ms.size() << " moves, average "
+        << (s.ms.empty() ? 0.0
+                         : double(std::accumulate(s.ms.begin(), s.ms.end(), int64_t{0})) /
+                               double(s.ms.size()) / 1000.0)
+        << " s, median "
         << chuuouMs(s.ms) / 1000.0 << " s, slowest "
         << std::max<int64_t>(x.slowestMs, 0) / 1000.0 << " s\n"
         << "  peak memory " << player[e]->peakKb() << " KiB\n";
