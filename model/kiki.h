@@ -3,6 +3,7 @@
 // search can update a parent's counts by one move instead of counting afresh.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -105,6 +106,28 @@ inline void slide(const Ban& b, Kiki& a, int s) {
   }
 }
 
+// The change of one sliding line from s whose first changed cell is k steps
+// away: the cells before it are the same on both boards, so the line is the
+// same up to there; if it stops before it, the line does not change at all.
+// From there on the old line comes off and the new one goes on.
+template <int Side, Line L, int D>
+inline void slideSa(const Ban& oya, const Ban& ko, Kiki& a, int s, int k) {
+  for (int d = 1; d < k; ++d)
+    if (!(kSen[ko[s + D * d] & 255] & senBit<Side, L>(false))) return;
+  const auto kara = [&](const Ban& b, int sign) {
+    for (int d = k; d <= 8; ++d) {
+      const int q = s + D * d;
+      a[q] += sign;
+      const uint32_t f = kSen[b[q] & 255];
+      if (f & senBit<Side, L>(false)) continue;
+      if (f & senBit<Side, L>(true)) a[q + D] += sign;
+      return;
+    }
+  };
+  kara(oya, -1);
+  kara(ko, 1);
+}
+
 template <int Side, int Sign = 1>
 inline void rookLines(const Ban& b, Kiki& a, int s) {
   constexpr int F = Side == 1 ? -1 : 1;  // forward
@@ -135,21 +158,31 @@ constexpr std::array<int8_t, 223> makeHoukouSa() {
 }
 inline constexpr std::array<int8_t, 223> kHoukouSa = makeHoukouSa();
 constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s]; }
+// How many steps along its direction x lies from s (when it lies on one).
+constexpr std::array<int8_t, 223> makeKyoriSa() {
+  std::array<int8_t, 223> t{};
+  for (int i = 0; i < 8; ++i)
+    for (int k = 1; k <= 8; ++k) t[111 + k * kHoukou[i]] = static_cast<int8_t>(k);
+  return t;
+}
+inline constexpr std::array<int8_t, 223> kKyoriSa = makeKyoriSa();
+constexpr int kyoriOf(int s, int x) { return kKyoriSa[111 + x - s]; }
 
-// One line of a rook or dragon (i < 4) or a bishop or horse (i >= 4), each
-// with its class for side `Side`.
-template <int Side, int Sign>
-inline void senHoukou(const Ban& b, Kiki& a, int s, int i) {
+// The change of one line of a rook or dragon (i < 4) or a bishop or horse
+// (i >= 4) whose first changed cell is k steps away, each line with its class
+// for side `Side`.
+template <int Side>
+inline void senHoukouSa(const Ban& oya, const Ban& ko, Kiki& a, int s, int i, int k) {
   constexpr bool s1 = Side == 1;
   switch (i) {
-    case 0: slide<Side, kRookOther, -10, Sign>(b, a, s); break;
-    case 1: slide<Side, kRookOther, 10, Sign>(b, a, s); break;
-    case 2: slide<Side, s1 ? kRookFwd : kRookOther, -1, Sign>(b, a, s); break;
-    case 3: slide<Side, s1 ? kRookOther : kRookFwd, 1, Sign>(b, a, s); break;
-    case 4: slide<Side, s1 ? kBishopFwd : kBishopBack, -11, Sign>(b, a, s); break;
-    case 5: slide<Side, s1 ? kBishopFwd : kBishopBack, 9, Sign>(b, a, s); break;
-    case 6: slide<Side, s1 ? kBishopBack : kBishopFwd, -9, Sign>(b, a, s); break;
-    default: slide<Side, s1 ? kBishopBack : kBishopFwd, 11, Sign>(b, a, s); break;
+    case 0: slideSa<Side, kRookOther, -10>(oya, ko, a, s, k); break;
+    case 1: slideSa<Side, kRookOther, 10>(oya, ko, a, s, k); break;
+    case 2: slideSa<Side, s1 ? kRookFwd : kRookOther, -1>(oya, ko, a, s, k); break;
+    case 3: slideSa<Side, s1 ? kRookOther : kRookFwd, 1>(oya, ko, a, s, k); break;
+    case 4: slideSa<Side, s1 ? kBishopFwd : kBishopBack, -11>(oya, ko, a, s, k); break;
+    case 5: slideSa<Side, s1 ? kBishopFwd : kBishopBack, 9>(oya, ko, a, s, k); break;
+    case 6: slideSa<Side, s1 ? kBishopBack : kBishopFwd, -9>(oya, ko, a, s, k); break;
+    default: slideSa<Side, s1 ? kBishopBack : kBishopFwd, 11>(oya, ko, a, s, k); break;
   }
 }
 
@@ -434,22 +467,20 @@ inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, cons
       const int s = w * 64 + std::countr_zero(x);
       if (s == from || s == to) continue;
       const uint64_t b = x & -x;
-      // The lines from s through either cell; a lance has its forward one only.
-      unsigned m = 0;
-      if (f != 0) {
-        const int i = kiki::houkouOf(s, f);
-        if (i >= 0) m |= 1u << i;
+      // The lines from s through either cell, with the nearer cell's steps
+      // when both lie on one; a lance has its forward line only.
+      const unsigned kata = (hi & b) ? 0x0Fu : (ka & b) ? 0xF0u : (Side == 1 ? 1u << 2 : 1u << 3);
+      const int fi = f != 0 ? kiki::houkouOf(s, f) : -1;
+      const int ti = t != 0 ? kiki::houkouOf(s, t) : -1;
+      const bool fOn = fi >= 0 && (kata >> fi & 1u);
+      const bool tOn = ti >= 0 && (kata >> ti & 1u);
+      if (fOn && tOn && fi == ti) {
+        const int k = std::min(kiki::kyoriOf(s, f), kiki::kyoriOf(s, t));
+        kiki::senHoukouSa<Side>(oya, ko, a, s, fi, k);
+        continue;
       }
-      if (t != 0) {
-        const int i = kiki::houkouOf(s, t);
-        if (i >= 0) m |= 1u << i;
-      }
-      m &= (hi & b) ? 0x0Fu : (ka & b) ? 0xF0u : (Side == 1 ? 1u << 2 : 1u << 3);
-      for (; m != 0; m &= m - 1) {
-        const int h = std::countr_zero(m);
-        kiki::senHoukou<Side, -1>(oya, a, s, h);
-        kiki::senHoukou<Side, 1>(ko, a, s, h);
-      }
+      if (fOn) kiki::senHoukouSa<Side>(oya, ko, a, s, fi, kiki::kyoriOf(s, f));
+      if (tOn) kiki::senHoukouSa<Side>(oya, ko, a, s, ti, kiki::kyoriOf(s, t));
     }
   }
 }
