@@ -445,7 +445,9 @@ struct KikiSa {
 inline KikiSa kikiSa(const Men& a, const Men& b) {
   KikiSa r{};
 #ifdef __SSE2__
-  uint64_t m[4][7];
+  // The masks are gathered in scalars: kept in memory word by word and read
+  // back two words at a time they would stall.
+#pragma GCC unroll 7
   for (int i = 0; i < 7; ++i) {
     // Counts are far below 128: one byte each, sixteen cells to a register.
     const auto ld = [&](const Kiki& k) {
@@ -454,17 +456,15 @@ inline KikiSa kikiSa(const Men& a, const Men& b) {
     };
     const __m128i a1 = ld(a.toripl1), a2 = ld(a.toripl2);
     const __m128i b1 = ld(b.toripl1), b2 = ld(b.toripl2);
-    m[0][i] = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a1, b1))) & 0xFFFFu;
-    m[1][i] = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a2, b2))) & 0xFFFFu;
-    m[2][i] = static_cast<uint32_t>(
-        _mm_movemask_epi8(_mm_xor_si128(_mm_cmplt_epi8(a1, a2), _mm_cmplt_epi8(b1, b2))));
-    m[3][i] = static_cast<uint32_t>(
-        _mm_movemask_epi8(_mm_xor_si128(_mm_cmpgt_epi8(a1, a2), _mm_cmpgt_epi8(b1, b2))));
+    const int w = i / 4, sh = i % 4 * 16;
+    const auto put = [&](Komabit& k, int mask) {
+      k.w[w] |= static_cast<uint64_t>(static_cast<uint32_t>(mask) & 0xFFFFu) << sh;
+    };
+    put(r.sa1, ~_mm_movemask_epi8(_mm_cmpeq_epi8(a1, b1)));
+    put(r.sa2, ~_mm_movemask_epi8(_mm_cmpeq_epi8(a2, b2)));
+    put(r.lt, _mm_movemask_epi8(_mm_xor_si128(_mm_cmplt_epi8(a1, a2), _mm_cmplt_epi8(b1, b2))));
+    put(r.gt, _mm_movemask_epi8(_mm_xor_si128(_mm_cmpgt_epi8(a1, a2), _mm_cmpgt_epi8(b1, b2))));
   }
-  r.sa1 = Komabit::ofBlocks(m[0]);
-  r.sa2 = Komabit::ofBlocks(m[1]);
-  r.lt = Komabit::ofBlocks(m[2]);
-  r.gt = Komabit::ofBlocks(m[3]);
 #else
   for (int s = 0; s < 112; ++s) {
     const uint64_t bit = uint64_t{1} << (s & 63);
@@ -548,16 +548,21 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   // The cells the move changed on the board. moto, now empty, is read only
   // for its neighbours' sake; the piece that left it takes its term with it.
   // The piece on `to` replaces the term of any piece it took.
+  // Bits are set without indexing by the cell's word: a store to one word
+  // read back with both would stall.
+  const auto bit = [](int s, int i) { return (s >> 6) == i ? uint64_t{1} << (s & 63) : 0; };
   Komabit ban;
   if (isSquare(moto)) {
     banKage(syurui, moto, d);
     kouho -= oyaTen.t[moto];
-    ban.set(moto);
+    for (int i = 0; i < 2; ++i) ban.w[i] |= bit(moto, i);
   }
   if (to != 0) {
     banKage(syurui, to, d);
-    d[to >> 6] |= uint64_t{1} << (to & 63);
-    ban.set(to);
+    for (int i = 0; i < 2; ++i) {
+      d[i] |= bit(to, i);
+      ban.w[i] |= bit(to, i);
+    }
   }
   // A rook on the enemy's first two ranks reads the enemy king's rank.
   if (rankOf(m.oupl2) != rankOf(oya.oupl2)) {
