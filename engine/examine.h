@@ -35,17 +35,17 @@ void Search::narabekae() {
   constexpr int W = kRow[N].width;
   const int16_t v = static_cast<int16_t>(p.ten);
   if (!better<N>(v, p.kten[W - 1])) return;  // not better than the last slot
-  for (int i = 0; i < W; ++i) {
-    if (!better<N>(v, p.kten[i])) continue;
-    // The slots from i down move one place; the last one falls off.
-    std::copy_backward(p.kmoto.begin() + i, p.kmoto.begin() + W - 1, p.kmoto.begin() + W);
-    std::copy_backward(p.ksaki.begin() + i, p.ksaki.begin() + W - 1, p.ksaki.begin() + W);
-    std::copy_backward(p.kten.begin() + i, p.kten.begin() + W - 1, p.kten.begin() + W);
-    p.kmoto[i] = p.moto;
-    p.ksaki[i] = p.saki;
-    p.kten[i] = v;
-    return;
+  // The list is sorted: the slots v beats are the last ones. They move one
+  // place down, the last one falls off, and v goes before the first of them.
+  int i = W - 1;
+  for (; i > 0 && better<N>(v, p.kten[i - 1]); --i) {
+    p.kmoto[i] = p.kmoto[i - 1];
+    p.ksaki[i] = p.ksaki[i - 1];
+    p.kten[i] = p.kten[i - 1];
   }
+  p.kmoto[i] = p.moto;
+  p.ksaki[i] = p.saki;
+  p.kten[i] = v;
 }
 
 // Ply N's attack counts after the candidate made on its board, from the
