@@ -27,6 +27,40 @@ constexpr bool atariBackDiag(int k) { return k == KA || k == UM || k == RY || k 
 
 static_assert(outeNoRui(atariFront, atariFrontDiag, atariSide, atariBackDiag));
 
+// The threat scan's cheapest attackers of a defended piece, in the order in
+// which a later one overrides an earlier: a bit each, so that the override
+// is the highest bit set.
+enum Semete : int { kSeKI, kSeNG, kSeGI, kSeNK, kSeNY, kSeKE, kSeKY, kSeTO, kSeFU };
+// What the piece loses to each: its value less the attacker's, and more.
+constexpr int32_t kSemeteHiku[9] = {KI, GI, GI, KE, KY, KE, KY, FU, FU};
+constexpr int32_t kSemeteTasu[9] = {0, 0, 0, 10, 10, 0, 0, 30, 0};
+
+// For side O's piece codes, the attackers they are on each neighbour of the
+// attacked piece: [0] in front, [1] the front diagonals, [2] the sides and
+// behind, [3] the back diagonals. Gold-like moves reach from the first
+// three, silver ones from the first two and the last, a pawn from the front.
+template <int O>
+constexpr std::array<std::array<uint16_t, 256>, 4> makeSemete() {
+  std::array<std::array<uint16_t, 256>, 4> t{};
+  constexpr int o = O * 100;
+  for (int k = 0; k < 4; ++k) {
+    const bool kin = k <= 2, gin = k != 2;
+    auto& u = t[k];
+    if (kin) {
+      u[o + KI] |= 1u << kSeKI;
+      u[o + NG] |= 1u << kSeNG;
+      u[o + NK] |= 1u << kSeNK;
+      u[o + NY] |= 1u << kSeNY;
+      u[o + TO] |= 1u << kSeTO;
+    }
+    if (gin) u[o + GI] |= 1u << kSeGI;
+    if (k == 0) u[o + FU] |= 1u << kSeFU;
+  }
+  return t;
+}
+template <int O>
+inline constexpr std::array<std::array<uint16_t, 256>, 4> kSemete = makeSemete<O>();
+
 }  // namespace
 
 template <int N>
@@ -149,34 +183,25 @@ void Search::kouhosirabeN() {
           // O's pieces standing where they attack s; the last match wins.
           // Squares from which an O piece reaches s, written from M's side:
           // O's piece at s + F*x moves by -F*x.
-          const int32_t f1 = p.aru[s + F];                               // in front of s
-          const int32_t fl = p.aru[s + F + 10], fr = p.aru[s + F - 10];  // front diagonals
-          const int32_t sl = p.aru[s + 10], sr = p.aru[s - 10];          // sides
-          const int32_t b1 = p.aru[s - F];                               // behind
-          const int32_t bl = p.aru[s - F + 10], br = p.aru[s - F - 10];  // back diagonals
-          const auto kin = [&](int32_t code) {
-            return f1 == code || fl == code || fr == code || sl == code || sr == code || b1 == code;
-          };
-          const auto gin = [&](int32_t code) {
-            return f1 == code || fl == code || fr == code || bl == code || br == code;
-          };
-          if (kin(o + KI)) k = v - komaten[100 + KI];
-          if (kin(o + NG)) k = v - komaten[100 + GI];
-          if (gin(o + GI)) k = v - komaten[100 + GI];
-          if (kin(o + NK)) k = v - komaten[100 + KE] + 10;
-          if (kin(o + NY)) k = v - komaten[100 + KY] + 10;
+          const auto& se = kSemete<O>;
+          const auto at = [&](int k, int x) -> unsigned { return se[k][p.aru[x] & 255]; };
+          unsigned semete = at(0, s + F) | at(1, s + F + 10) | at(1, s + F - 10) |
+                            at(2, s + 10) | at(2, s - 10) | at(2, s - F) |
+                            at(3, s - F + 10) | at(3, s - F - 10);
           // Seen from side 1's piece on 11 the second knight square is cell -1.
           if (p.aru[s + 2 * F + 10] == o + KE ||
               (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
-            k = v - komaten[100 + KE];
+            semete |= 1u << kSeKE;
           for (int x = s + F;; x += F) {
             const int32_t e = p.aru[x];
             if (e == 0) continue;
-            if (e == o + KY) k = v - komaten[100 + KY];
+            if (e == o + KY) semete |= 1u << kSeKY;
             break;
           }
-          if (kin(o + TO)) k = v - komaten[100 + FU] + 30;
-          if (f1 == o + FU) k = v - komaten[100 + FU];
+          if (semete != 0) {
+            const int h = std::bit_width(semete) - 1;
+            k = v - komaten[100 + kSemeteHiku[h]] + kSemeteTasu[h];
+          }
           if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
             k = static_cast<int16_t>(k * ws) / 50;
           } else if (kd == KY) {
