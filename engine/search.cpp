@@ -1,5 +1,7 @@
 #include "engine/search.h"
 
+#include <algorithm>
+
 #include "engine/examine.h"
 #include "engine/generate.h"
 #include "engine/rows.h"
@@ -105,13 +107,11 @@ void Search::hoKousin(int32_t moto, int32_t saki) {
                         p.toripl2, p.syurui, p.oupl1, p.oupl2);
 }
 
-// A leaf scan stops once its value beats a side-1 ply above it.
+// A leaf scan stops once its value beats a side-1 ply above it: the lowest
+// of theirs, which stay as they are while the scan runs.
 template <int N>
 bool Search::leafCut() const {
-  const int16_t v = t_[N].saikou;
-  for (int j = N - 1; j >= 2; j -= 2)
-    if (v > t_[j].saikou) return true;
-  return false;
+  return t_[N].saikou > leafMin_;
 }
 
 // Ply 6: lines with exchanges, escapes or checks near the root go on through
@@ -262,6 +262,8 @@ void Search::leaf() {
   ++nodes;
   ++nodesAt[N];
   p.saikou = kRow[N].init;
+  leafMin_ = 32767;
+  for (int j = N - 1; j >= 2; j -= 2) leafMin_ = std::min(leafMin_, t_[j].saikou);
   passAnc_[N] = passTerms<N>();
   komaTen(q, bs_, sk_, q.syurui, oyaTen_);
   p.aru = q.aru;

@@ -120,6 +120,7 @@ class Search {
   KomaTen oyaTen_;  // piece terms of the position the ply being listed moves from
   bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;
+  int16_t leafMin_ = 32767;  // the lowest value of the side-1 plies above the leaf scan
   YomiKey key_{};
 };
 
