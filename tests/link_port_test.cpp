@@ -6,8 +6,6 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <pty.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
