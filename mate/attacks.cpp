@@ -50,11 +50,11 @@ void tumetorisirabe(Men& m) {
   toripl1.fill(0);
   toripl2.fill(0);
   for (int s = 11; s <= 99; ++s) {
+    // The side by ranges rather than by a division: most cells are empty.
     const int32_t c = toriaru[s];
-    const int32_t side = c / 100;
-    if (side == 1) {
+    if (static_cast<uint32_t>(c - 100) < 100) {
       piece<1>(toriaru, toripl1, s, c - 100, m.oupl1);
-    } else if (side == 2) {
+    } else if (static_cast<uint32_t>(c - 200) < 100) {
       piece<2>(toriaru, toripl2, s, c - 200, m.oupl2);
     }
   }
