@@ -530,6 +530,8 @@ TEST_F(Examine, ThreatLossByTheAttackerThatStandsThere) {
       {203, true, {{48, 107}}, 285 - 90},
       {203, true, {{46, 118}}, 285 - 20 + 30},
       {203, true, {{46, 108}}, 285 - 20},
+      // A silver from a back diagonal.
+      {203, true, {{54, 105}}, 285 - 180},
       // The last attacker in the order wins; two attackers against one
       // defender add 2*30.
       {203, true, {{56, 105}, {46, 116}}, 285 - 120 + 10 + 60},
