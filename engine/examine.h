@@ -184,7 +184,7 @@ void Search::kouhosirabeN() {
           // Squares from which an O piece reaches s, written from M's side:
           // O's piece at s + F*x moves by -F*x.
           const auto& se = kSemete<O>;
-          const auto at = [&](int k, int x) -> unsigned { return se[k][p.aru[x] & 255]; };
+          const auto at = [&](int rui, int x) -> unsigned { return se[rui][p.aru[x] & 255]; };
           unsigned semete = at(0, s + F) | at(1, s + F + 10) | at(1, s + F - 10) |
                             at(2, s + 10) | at(2, s - 10) | at(2, s - F) |
                             at(3, s - F + 10) | at(3, s - F - 10);

@@ -89,21 +89,26 @@ constexpr std::array<uint32_t, 256> makeSen() {
 }
 inline constexpr std::array<uint32_t, 256> kSen = makeSen();
 
+// One cell q of a sliding line in direction D: counted (sign +1 or -1), and
+// the cell behind it too when the piece on q supports the line. Returns
+// whether the line goes on past q.
+template <int Side, Line L, int D>
+inline bool senMasu(const Ban& b, Kiki& a, int q, int sign) {
+  a[q] += sign;
+  // Cells hold piece codes below 219; the mask only keeps the look-up
+  // inside the table whatever a cell holds.
+  const uint32_t f = kSen[b[q] & 255];
+  if (f & senBit<Side, L>(false)) return true;
+  if (f & senBit<Side, L>(true)) a[q + D] += sign;
+  return false;
+}
+
 // Adds (Sign +1) or takes away (Sign -1) one sliding line.
 template <int Side, Line L, int D, int Sign = 1>
 inline void slide(const Ban& b, Kiki& a, int s) {
 #pragma GCC unroll 8
-  for (int d = 1; d <= 8; ++d) {
-    const int q = s + D * d;
-    a[q] += Sign;
-    const int32_t c = b[q];
-    // Cells hold piece codes below 219; the mask only keeps the look-up
-    // inside the table whatever a cell holds.
-    const uint32_t f = kSen[c & 255];
-    if (f & senBit<Side, L>(false)) continue;
-    if (f & senBit<Side, L>(true)) a[q + D] += Sign;
-    return;
-  }
+  for (int d = 1; d <= 8; ++d)
+    if (!senMasu<Side, L, D>(b, a, s + D * d, Sign)) return;
 }
 
 // The change of one sliding line from s whose first changed cell is k steps
@@ -115,14 +120,8 @@ inline void slideSa(const Ban& oya, const Ban& ko, Kiki& a, int s, int k) {
   for (int d = 1; d < k; ++d)
     if (!(kSen[ko[s + D * d] & 255] & senBit<Side, L>(false))) return;
   const auto kara = [&](const Ban& b, int sign) {
-    for (int d = k; d <= 8; ++d) {
-      const int q = s + D * d;
-      a[q] += sign;
-      const uint32_t f = kSen[b[q] & 255];
-      if (f & senBit<Side, L>(false)) continue;
-      if (f & senBit<Side, L>(true)) a[q + D] += sign;
-      return;
-    }
+    for (int d = k; d <= 8; ++d)
+      if (!senMasu<Side, L, D>(b, a, s + D * d, sign)) return;
   };
   kara(oya, -1);
   kara(ko, 1);
@@ -149,24 +148,22 @@ inline void bishopLines(const Ban& b, Kiki& a, int s) {
 // The eight directions a line can take, rook's first: x lies on direction i
 // from s when x - s is a multiple 1..8 of kHoukou[i] (a line may stop before).
 inline constexpr int kHoukou[8] = {-10, 10, -1, 1, -11, 9, -9, 11};
-constexpr std::array<int8_t, 223> makeHoukouSa() {
-  std::array<int8_t, 223> t{};
-  t.fill(-1);
+// For x - s, the direction x lies on from s (-1 for none) and how many
+// steps along it.
+struct HoukouKyori {
+  int8_t houkou = -1;
+  int8_t kyori = 0;
+};
+constexpr std::array<HoukouKyori, 223> makeHoukouSa() {
+  std::array<HoukouKyori, 223> t{};
   for (int i = 0; i < 8; ++i)
-    for (int k = 1; k <= 8; ++k) t[111 + k * kHoukou[i]] = static_cast<int8_t>(i);
+    for (int k = 1; k <= 8; ++k)
+      t[111 + k * kHoukou[i]] = {static_cast<int8_t>(i), static_cast<int8_t>(k)};
   return t;
 }
-inline constexpr std::array<int8_t, 223> kHoukouSa = makeHoukouSa();
-constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s]; }
-// How many steps along its direction x lies from s (when it lies on one).
-constexpr std::array<int8_t, 223> makeKyoriSa() {
-  std::array<int8_t, 223> t{};
-  for (int i = 0; i < 8; ++i)
-    for (int k = 1; k <= 8; ++k) t[111 + k * kHoukou[i]] = static_cast<int8_t>(k);
-  return t;
-}
-inline constexpr std::array<int8_t, 223> kKyoriSa = makeKyoriSa();
-constexpr int kyoriOf(int s, int x) { return kKyoriSa[111 + x - s]; }
+inline constexpr std::array<HoukouKyori, 223> kHoukouSa = makeHoukouSa();
+constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s].houkou; }
+constexpr int kyoriOf(int s, int x) { return kHoukouSa[111 + x - s].kyori; }
 
 // The change of one line of a rook or dragon (i < 4) or a bishop or horse
 // (i >= 4) whose first changed cell is k steps away, each line with its class

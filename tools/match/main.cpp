@@ -49,7 +49,6 @@ struct Seiseki {
   std::vector<int64_t> ms;  // every move's time
 };
 
-
 const char* owariName(Owari o) {
   switch (o) {
     case Owari::kToryo: return "resignation";
