@@ -321,52 +321,44 @@ inline int32_t zenKou(const Men& m, const Basyo& ba, const Syurui& y,
          ruiKou<kRuiKin>(B, A1, A2, ba, o1, o2, y, t);
 }
 
-// Side and group of every piece code, (side - 1) * kRuiSu + group; -1 for
-// any other code.
-constexpr std::array<int8_t, 256> makeKomaRui() {
-  std::array<int8_t, 256> t{};
-  t.fill(-1);
-  for (int side = 1; side <= 2; ++side)
-    for (int k = 0; k < 19; ++k)
-      if (kRuiOf[k] >= 0) t[side * 100 + k] = static_cast<int8_t>((side - 1) * kRuiSu + kRuiOf[k]);
-  return t;
+// The pieces of group R on the squares of d: their terms now less the
+// parent's.
+template <int R>
+inline int32_t ruiSa(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int o1,
+                     int o2, const Syurui& y, const uint64_t d[2],
+                     const std::array<int32_t, 112>& oya) {
+  int32_t sa = 0;
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t x = d[i] & y.b[0][R].w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      int32_t k = 0;
+      koma1<R>(B, A1, A2, ba, o2, s, k);
+      sa += k - oya[s];
+    }
+    for (uint64_t x = d[i] & y.b[1][R].w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      int32_t k = 0;
+      koma2<R>(B, A1, A2, ba, o1, s, k);
+      sa += k - oya[s];
+    }
+  }
+  return sa;
 }
-constexpr std::array<int8_t, 256> kKomaRui = makeKomaRui();
 
-// The pieces on the squares of d, whichever group: their terms now less the
-// parent's. Every square of d holds a piece.
-inline int32_t komaSa(const Men& m, const Basyo& ba, const uint64_t d[2],
+// The pieces on the squares of d, group by group.
+inline int32_t komaSa(const Men& m, const Basyo& ba, const Syurui& y, const uint64_t d[2],
                       const std::array<int32_t, 112>& oya) {
   const int o1 = rankOf(m.oupl1);
   const int o2 = rankOf(m.oupl2);
   const Ban& B = m.aru;
   const Kiki& A1 = m.toripl1;
   const Kiki& A2 = m.toripl2;
-  int32_t sa = 0;
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = d[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      const int32_t c = B[s];
-      int32_t k = 0;
-      switch (kKomaRui[c & 255]) {
-        case kRuiOu: koma1<kRuiOu>(B, A1, A2, ba, o2, s, k); break;
-        case kRuiFu: koma1<kRuiFu>(B, A1, A2, ba, o2, s, k); break;
-        case kRuiKyou: koma1<kRuiKyou>(B, A1, A2, ba, o2, s, k); break;
-        case kRuiKaku: koma1<kRuiKaku>(B, A1, A2, ba, o2, s, k); break;
-        case kRuiHisya: koma1<kRuiHisya>(B, A1, A2, ba, o2, s, k); break;
-        case kRuiKin: koma1<kRuiKin>(B, A1, A2, ba, o2, s, k); break;
-        case kRuiSu + kRuiOu: koma2<kRuiOu>(B, A1, A2, ba, o1, s, k); break;
-        case kRuiSu + kRuiFu: koma2<kRuiFu>(B, A1, A2, ba, o1, s, k); break;
-        case kRuiSu + kRuiKyou: koma2<kRuiKyou>(B, A1, A2, ba, o1, s, k); break;
-        case kRuiSu + kRuiKaku: koma2<kRuiKaku>(B, A1, A2, ba, o1, s, k); break;
-        case kRuiSu + kRuiHisya: koma2<kRuiHisya>(B, A1, A2, ba, o1, s, k); break;
-        case kRuiSu + kRuiKin: koma2<kRuiKin>(B, A1, A2, ba, o1, s, k); break;
-        default: break;
-      }
-      sa += k - oya[s];
-    }
-  }
-  return sa;
+  return ruiSa<kRuiOu>(B, A1, A2, ba, o1, o2, y, d, oya) +
+         ruiSa<kRuiFu>(B, A1, A2, ba, o1, o2, y, d, oya) +
+         ruiSa<kRuiKyou>(B, A1, A2, ba, o1, o2, y, d, oya) +
+         ruiSa<kRuiKaku>(B, A1, A2, ba, o1, o2, y, d, oya) +
+         ruiSa<kRuiHisya>(B, A1, A2, ba, o1, o2, y, d, oya) +
+         ruiSa<kRuiKin>(B, A1, A2, ba, o1, o2, y, d, oya);
 }
 
 // Cells whose piece term reads cell q of the board, by the kind that reads
@@ -569,7 +561,7 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   if (rankOf(m.oupl1) != rankOf(oya.oupl1)) {
     for (int i = 0; i < 2; ++i) d[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
-  kouho += komaSa(m, basyo, d, oyaTen.t);
+  kouho += komaSa(m, basyo, syurui, d, oyaTen.t);
 
   // A king's terms are the parent's while the king stays and nothing they
   // read on its neighbours changed: the board, the enemy's count, and
