@@ -60,35 +60,28 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
   const int r = kMasu.dan[s];
-  if (A1[s] < A2[s]) kouho += w1[s] * v / 250;
+  // The conditions are taken as 0 or 1 rather than branched on: they follow
+  // no pattern from one piece to the next.
+  kouho += (A1[s] < A2[s]) * (w1[s] * v / 250);
   if constexpr (R == kRuiFu) {
     kouho -= w1[s] * v / (A2[s] * 10 + 40);
     // s-2 >= 9 and s-1 >= 10: a side-1 pawn is never on rank 1 and the
     // cells above rank 1 are inside the board array anyway.
-    if ((side2(B[s - 2]) || side2(B[s - 1])) && B[s - 2] != 208) kouho -= w1[s - 1] / 2;
-    if (A1[s - 1] > A2[s - 1] && !side1(B[s - 1])) {
-      if (r == 5)
-        kouho -= w1[s - 1] / 2;
-      else if (r >= 2 && r <= 4)
-        kouho -= static_cast<int16_t>(w1[s - 1] * 2);
-    }
+    const int32_t w = w1[s - 1];
+    kouho -= ((side2(B[s - 2]) | side2(B[s - 1])) & (B[s - 2] != 208)) * (w / 2);
+    const int32_t mae = r == 5 ? w / 2 : r >= 2 && r <= 4 ? static_cast<int16_t>(w * 2) : 0;
+    kouho -= ((A1[s - 1] > A2[s - 1]) & !side1(B[s - 1])) * mae;
   } else if constexpr (R == kRuiKin) {
     kouho -= w1[s] * v / (A2[s] * 10 + 40);
   } else if constexpr (R == kRuiKyou) {
     kouho -= w1[kMasu.suji10[s]] * v / (A2[s] * 10 + 40) + r * 2;
   } else if constexpr (R == kRuiKaku) {
     kouho -= v - v * A2[s] / 5;
-    if (p == 113) kouho -= w1[s];
-    if (B[s + 9] == 0) kouho -= t;
-    if (B[s - 11] == 0) kouho -= t;
-    if (B[s - 9] == 0) kouho -= t;
-    if (B[s + 11] == 0) kouho -= t;
+    kouho -= (p == 113) * w1[s];
+    kouho -= t * ((B[s + 9] == 0) + (B[s - 11] == 0) + (B[s - 9] == 0) + (B[s + 11] == 0));
   } else if constexpr (R == kRuiHisya) {
     kouho -= v - v * A2[s] / 5;
-    if (B[s + 1] == 0) kouho -= t;
-    if (B[s - 1] == 0) kouho -= t;
-    if (B[s + 10] == 0) kouho -= t;
-    if (B[s - 10] == 0) kouho -= t;
+    kouho -= t * ((B[s + 1] == 0) + (B[s - 1] == 0) + (B[s + 10] == 0) + (B[s - 10] == 0));
     if (ouDan2 <= 3) {
       if (r == 1)
         kouho -= 30;
@@ -107,35 +100,26 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
   const int r = kMasu.dan[s];
-  if (A2[s] < A1[s]) kouho -= w2[s] * v / 250;
+  kouho -= (A2[s] < A1[s]) * (w2[s] * v / 250);
   if constexpr (R == kRuiFu) {
     kouho += w2[s] * v / (A1[s] * 10 + 40);
     // s+2 <= 101: inside the board array.
     // A side-1 pawn two ahead: then a side-1 piece stands on s+1 or s+2.
-    if (B[s + 2] == 108) kouho += w2[s + 1] / 2;
-    if (A2[s + 1] > A1[s + 1] && !side2(B[s + 1])) {
-      if (r == 5)
-        kouho += w2[s + 1] / 2;
-      else if (r >= 6 && r <= 8)
-        kouho += static_cast<int16_t>(w2[s + 1] * 2);
-    }
+    const int32_t w = w2[s + 1];
+    kouho += (B[s + 2] == 108) * (w / 2);
+    const int32_t mae = r == 5 ? w / 2 : r >= 6 && r <= 8 ? static_cast<int16_t>(w * 2) : 0;
+    kouho += ((A2[s + 1] > A1[s + 1]) & !side2(B[s + 1])) * mae;
   } else if constexpr (R == kRuiKin) {
     kouho += w2[s] * v / (A1[s] * 10 + 40);
   } else if constexpr (R == kRuiKyou) {
     kouho += w2[kMasu.suji10[s]] * v / (A1[s] * 10 + 40) - r * 2 + 20;
   } else if constexpr (R == kRuiKaku) {
     kouho += v - v * A1[s] / 5;
-    if (p == 213) kouho += w2[s];
-    if (B[s + 9] == 0) kouho += t;
-    if (B[s - 11] == 0) kouho += t;
-    if (B[s - 9] == 0) kouho += t;
-    if (B[s + 11] == 0) kouho += t;
+    kouho += (p == 213) * w2[s];
+    kouho += t * ((B[s + 9] == 0) + (B[s - 11] == 0) + (B[s - 9] == 0) + (B[s + 11] == 0));
   } else if constexpr (R == kRuiHisya) {
     kouho += v - v * A1[s] / 5;
-    if (B[s + 1] == 0) kouho += t;
-    if (B[s - 1] == 0) kouho += t;
-    if (B[s + 10] == 0) kouho += t;
-    if (B[s - 10] == 0) kouho += t;
+    kouho += t * ((B[s + 1] == 0) + (B[s - 1] == 0) + (B[s + 10] == 0) + (B[s - 10] == 0));
     if (ouDan1 >= 7) {
       if (r == 9)
         kouho += 30;
@@ -160,9 +144,9 @@ inline void rui(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, i
 }
 
 // An empty neighbour on one side of the king that the enemy does not attack.
+// Every cell is read: the tests are cheaper than the branches they would take.
 inline bool akiRow(const Ban& B, const Kiki& teki, int a, int b, int c) {
-  return (B[a] == 0 && teki[a] == 0) || (B[b] == 0 && teki[b] == 0) ||
-         (B[c] == 0 && teki[c] == 0);
+  return ((B[a] | teki[a]) == 0) | ((B[b] | teki[b]) == 0) | ((B[c] | teki[c]) == 0);
 }
 
 void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
@@ -248,10 +232,9 @@ int32_t ouTen(const Men& m, const Basyo& basyo, Sennkei sennkei) {
   for (const Kinbou& kb : Side == 1 ? kKinbou1 : kKinbou2) {
     const int n = k + kb.d;
     const int32_t a = T[n];
-    if (a > 0) {
-      kouho -= t * (a + 1) * kb.c;
-      if (T[n] >= A[n]) kouho -= t * kb.c;
-    }
+    // Without branches: whether a neighbour is attacked follows no pattern.
+    const int32_t n1 = (a + 1 + (a >= A[n])) * (a > 0);
+    kouho -= t * n1 * kb.c;
   }
   return kouho;
 }
