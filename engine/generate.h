@@ -3,6 +3,8 @@
 // Part of the search's one translation unit (included by search.cpp).
 #pragma once
 
+#include <bit>
+
 #include "engine/rows.h"
 #include "engine/search.h"
 #include "model/ugoki.h"
@@ -157,11 +159,13 @@ bool Search::generate() {
   const Ply& q = t_[N - 1];
   const Ban& b = q.aru;
 
-  for (int f = 1; f <= 9; ++f) {
-    for (int r = 1; r <= 9; ++r) {
-      const int s = f * 10 + r;
+  // M's pieces in square order (file by file, rank by rank), from the piece
+  // squares rather than by testing all 81 squares.
+  const Komabit mine = q.syurui.zenbu(M);
+  for (int i = 0; i < 2; ++i) {
+    for (uint64_t bits = mine.w[i]; bits != 0; bits &= bits - 1) {
+      const int s = i * 64 + std::countr_zero(bits);
       const int32_t c = b[s];
-      if (c / 100 != M) continue;
       const auto step = [&](auto d) {
         // A side-1 knight on 11 cannot occur in play; keep the jump inside the cells anyway.
         if constexpr (decltype(d)::value < -11) {
