@@ -10,10 +10,8 @@ namespace syougi {
 using Ban = std::array<int32_t, 112>;
 // Hands `arull`: cell side*10 + kind holds the count of that kind.
 using Mochi = std::array<int32_t, 29>;
-// Attack counts `toripl1` / `toripl2`, indexed like the board. A cell's
-// count is at most the number of pieces (40): a byte holds it, and sixteen
-// cells fit a vector register.
-using Kiki = std::array<int8_t, 112>;
+// Attack counts `toripl1` / `toripl2`, indexed like the board.
+using Kiki = std::array<int16_t, 112>;
 
 constexpr int32_t SOTO = 1;  // off-board marker
 
