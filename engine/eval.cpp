@@ -19,9 +19,6 @@ Sennkei sennkeiOf(const std::string& name) {
 
 namespace {
 
-constexpr bool side1(int32_t c) { return static_cast<uint32_t>(c - 100) < 100; }
-constexpr bool side2(int32_t c) { return static_cast<uint32_t>(c - 200) < 100; }
-
 // Rank and file*10 of every cell, looked up rather than divided out.
 struct Masu {
   std::array<int8_t, 112> dan{};
@@ -129,19 +126,62 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   }
 }
 
-// Every piece of one group of both sides.
-template <int R>
-inline void rui(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
-                int ouDan2, const Syurui& y, int32_t& kouho) {
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = y.b[0][R].w[i]; x != 0; x &= x - 1)
-      koma1<R>(B, A1, A2, ba, ouDan2, i * 64 + std::countr_zero(x), kouho);
+// What a piece's own terms read: the board, both sides' counts, the weights
+// and each king's rank.
+struct KomaBa {
+  KomaBa(const Men& m, const Basyo& basyo)
+      : B(m.aru), A1(m.toripl1), A2(m.toripl2), ba(basyo),
+        ouDan1(rankOf(m.oupl1)), ouDan2(rankOf(m.oupl2)) {}
+  // The own terms of Side's piece of group R on s.
+  template <int Side, int R>
+  int32_t ten(int s) const {
+    int32_t k = 0;
+    if constexpr (Side == 1) {
+      koma1<R>(B, A1, A2, ba, ouDan2, s, k);
+    } else {
+      koma2<R>(B, A1, A2, ba, ouDan1, s, k);
+    }
+    return k;
   }
+  const Ban& B;
+  const Kiki& A1;
+  const Kiki& A2;
+  const Basyo& ba;
+  int ouDan1, ouDan2;
+};
+
+// The pieces of group R of both sides on the cells of `masu`: the sum of
+// f(s, own terms) over them.
+template <int R, class F>
+inline int32_t ruiGoto(const KomaBa& kb, const Syurui& y, const Komabit& masu, F&& f) {
+  int32_t sum = 0;
   for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = y.b[1][R].w[i]; x != 0; x &= x - 1)
-      koma2<R>(B, A1, A2, ba, ouDan1, i * 64 + std::countr_zero(x), kouho);
+    for (uint64_t x = masu.w[i] & y.b[0][R].w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      sum += f(s, kb.ten<1, R>(s));
+    }
+    for (uint64_t x = masu.w[i] & y.b[1][R].w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      sum += f(s, kb.ten<2, R>(s));
+    }
   }
+  return sum;
 }
+
+// The same over every group.
+template <class F>
+inline int32_t zenRuiGoto(const KomaBa& kb, const Syurui& y, const Komabit& masu, F&& f) {
+  return ruiGoto<kRuiOu>(kb, y, masu, f) + ruiGoto<kRuiFu>(kb, y, masu, f) +
+         ruiGoto<kRuiKyou>(kb, y, masu, f) + ruiGoto<kRuiKaku>(kb, y, masu, f) +
+         ruiGoto<kRuiHisya>(kb, y, masu, f) + ruiGoto<kRuiKin>(kb, y, masu, f);
+}
+
+// Every cell.
+constexpr Komabit kZenMasu = [] {
+  Komabit b;
+  b.w[0] = b.w[1] = ~uint64_t{0};
+  return b;
+}();
 
 // An empty neighbour on one side of the king that the enemy does not attack.
 // Every cell is read: the tests are cheaper than the branches they would take.
@@ -233,8 +273,10 @@ int32_t ouTen(const Men& m, const Basyo& basyo, Sennkei sennkei) {
     const int n = k + kb.d;
     const int32_t a = T[n];
     // Without branches: whether a neighbour is attacked follows no pattern.
-    const int32_t n1 = (a + 1 + (a >= A[n])) * (a > 0);
-    kouho -= t * n1 * kb.c;
+    // Attacked, it weighs its count plus one, and one more where the king's
+    // side does not attack it more often.
+    const int32_t bai = (a + 1 + (a >= A[n])) * (a > 0);
+    kouho -= t * bai * kb.c;
   }
   return kouho;
 }
@@ -264,84 +306,6 @@ int32_t motiTen(const Mochi& kouholl2) {
     if (n2 > 0) kouho += kMotiBonus[k][n2 > 1 ? 1 : 0] + komaten[200 + k] * n2;
   }
   return kouho;
-}
-
-// Every piece of group R of both sides: its term kept in t by square, and
-// their sum.
-template <int R>
-inline int32_t ruiKou(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int ouDan1,
-                      int ouDan2, const Syurui& y, std::array<int32_t, 112>& t) {
-  int32_t sum = 0;
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = y.b[0][R].w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      t[s] = 0;
-      koma1<R>(B, A1, A2, ba, ouDan2, s, t[s]);
-      sum += t[s];
-    }
-    for (uint64_t x = y.b[1][R].w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      t[s] = 0;
-      koma2<R>(B, A1, A2, ba, ouDan1, s, t[s]);
-      sum += t[s];
-    }
-  }
-  return sum;
-}
-
-inline int32_t zenKou(const Men& m, const Basyo& ba, const Syurui& y,
-                      std::array<int32_t, 112>& t) {
-  const int o1 = rankOf(m.oupl1);
-  const int o2 = rankOf(m.oupl2);
-  const Ban& B = m.aru;
-  const Kiki& A1 = m.toripl1;
-  const Kiki& A2 = m.toripl2;
-  return ruiKou<kRuiOu>(B, A1, A2, ba, o1, o2, y, t) +
-         ruiKou<kRuiFu>(B, A1, A2, ba, o1, o2, y, t) +
-         ruiKou<kRuiKyou>(B, A1, A2, ba, o1, o2, y, t) +
-         ruiKou<kRuiKaku>(B, A1, A2, ba, o1, o2, y, t) +
-         ruiKou<kRuiHisya>(B, A1, A2, ba, o1, o2, y, t) +
-         ruiKou<kRuiKin>(B, A1, A2, ba, o1, o2, y, t);
-}
-
-// The pieces of group R on the squares of d: their terms now less the
-// parent's.
-template <int R>
-inline int32_t ruiSa(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba, int o1,
-                     int o2, const Syurui& y, const uint64_t d[2],
-                     const std::array<int32_t, 112>& oya) {
-  int32_t sa = 0;
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = d[i] & y.b[0][R].w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      int32_t k = 0;
-      koma1<R>(B, A1, A2, ba, o2, s, k);
-      sa += k - oya[s];
-    }
-    for (uint64_t x = d[i] & y.b[1][R].w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      int32_t k = 0;
-      koma2<R>(B, A1, A2, ba, o1, s, k);
-      sa += k - oya[s];
-    }
-  }
-  return sa;
-}
-
-// The pieces on the squares of d, group by group.
-inline int32_t komaSa(const Men& m, const Basyo& ba, const Syurui& y, const uint64_t d[2],
-                      const std::array<int32_t, 112>& oya) {
-  const int o1 = rankOf(m.oupl1);
-  const int o2 = rankOf(m.oupl2);
-  const Ban& B = m.aru;
-  const Kiki& A1 = m.toripl1;
-  const Kiki& A2 = m.toripl2;
-  return ruiSa<kRuiOu>(B, A1, A2, ba, o1, o2, y, d, oya) +
-         ruiSa<kRuiFu>(B, A1, A2, ba, o1, o2, y, d, oya) +
-         ruiSa<kRuiKyou>(B, A1, A2, ba, o1, o2, y, d, oya) +
-         ruiSa<kRuiKaku>(B, A1, A2, ba, o1, o2, y, d, oya) +
-         ruiSa<kRuiHisya>(B, A1, A2, ba, o1, o2, y, d, oya) +
-         ruiSa<kRuiKin>(B, A1, A2, ba, o1, o2, y, d, oya);
 }
 
 // Cells whose piece term reads cell q of the board, by the kind that reads
@@ -399,10 +363,10 @@ constexpr Komabit kHisyaDan1 = makeDan(1, 2);
 constexpr Komabit kHisyaDan2 = makeDan(8, 9);
 
 // Adds to d the pieces whose terms read board cell q (not q itself).
-inline void banKage(const Syurui& y, int q, uint64_t d[2]) {
+inline void banKage(const Syurui& y, int q, Komabit& d) {
   const auto& k = kBanKage[q];
   for (int i = 0; i < 2; ++i) {
-    d[i] |= (k[0].w[i] & y.b[0][kRuiFu].w[i]) | (k[1].w[i] & y.b[1][kRuiFu].w[i]) |
+    d.w[i] |= (k[0].w[i] & y.b[0][kRuiFu].w[i]) | (k[1].w[i] & y.b[1][kRuiFu].w[i]) |
             (k[2].w[i] & (y.b[0][kRuiKaku].w[i] | y.b[1][kRuiKaku].w[i])) |
             (k[3].w[i] & (y.b[0][kRuiHisya].w[i] | y.b[1][kRuiHisya].w[i]));
   }
@@ -466,18 +430,8 @@ void kouhosirabe(const Men& m, int32_t& kouhoOut, const Basyo& basyo, Sennkei se
   // A local sum: the compiler need not store through the reference, which
   // might alias the board, after every term.
   int32_t kouho = kouhoOut;
-  const Ban& B = m.aru;
-  const Kiki& A1 = m.toripl1;
-  const Kiki& A2 = m.toripl2;
-  const int ouDan1 = rankOf(m.oupl1);
-  const int ouDan2 = rankOf(m.oupl2);
   // Pieces in any order, group by group: every term is added on its own.
-  rui<kRuiOu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiFu>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiKyou>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiKaku>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiHisya>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
-  rui<kRuiKin>(B, A1, A2, basyo, ouDan1, ouDan2, syurui, kouho);
+  kouho += zenRuiGoto(KomaBa(m, basyo), syurui, kZenMasu, [](int, int32_t k) { return k; });
 
   nokoriTen(m, basyo, sennkei, kouho);
   kouho += motiTen(m.arull);
@@ -491,7 +445,10 @@ namespace syougi {
 void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& syurui,
              KomaTen& kt) {
   kt.t.fill(0);
-  kt.sum = zenKou(m, basyo, syurui, kt.t);
+  kt.sum = zenRuiGoto(KomaBa(m, basyo), syurui, kZenMasu, [&](int s, int32_t k) {
+    kt.t[s] = k;
+    return k;
+  });
   kt.moti = motiTen(m.arull);
   kt.ou1 = ouTen<1>(m, basyo, sennkei);
   kt.ou2 = ouTen<2>(m, basyo, sennkei);
@@ -515,11 +472,11 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
                            syurui.b[0][kRuiFu].w[1] & kFuMae1.w[1]};
   const uint64_t fu2[2] = {syurui.b[1][kRuiFu].w[0] & kFuMae2.w[0],
                            syurui.b[1][kRuiFu].w[1] & kFuMae2.w[1]};
-  uint64_t d[2];
+  Komabit d;
   for (int i = 0; i < 2; ++i)
-    d[i] = ((c.sa2.w[i] | c.lt.w[i]) & k1.w[i]) | ((c.sa1.w[i] | c.gt.w[i]) & k2.w[i]);
-  d[0] |= ((c.gt.w[0] << 1) & fu1[0]) | ((c.lt.w[0] >> 1 | c.lt.w[1] << 63) & fu2[0]);
-  d[1] |= ((c.gt.w[1] << 1 | c.gt.w[0] >> 63) & fu1[1]) | ((c.lt.w[1] >> 1) & fu2[1]);
+    d.w[i] = ((c.sa2.w[i] | c.lt.w[i]) & k1.w[i]) | ((c.sa1.w[i] | c.gt.w[i]) & k2.w[i]);
+  d.w[0] |= ((c.gt.w[0] << 1) & fu1[0]) | ((c.lt.w[0] >> 1 | c.lt.w[1] << 63) & fu2[0]);
+  d.w[1] |= ((c.gt.w[1] << 1 | c.gt.w[0] >> 63) & fu1[1]) | ((c.lt.w[1] >> 1) & fu2[1]);
   // The cells the move changed on the board. moto, now empty, is read only
   // for its neighbours' sake; the piece that left it takes its term with it.
   // The piece on `to` replaces the term of any piece it took.
@@ -535,18 +492,20 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   if (to != 0) {
     banKage(syurui, to, d);
     for (int i = 0; i < 2; ++i) {
-      d[i] |= bit(to, i);
+      d.w[i] |= bit(to, i);
       ban.w[i] |= bit(to, i);
     }
   }
   // A rook on the enemy's first two ranks reads the enemy king's rank.
   if (rankOf(m.oupl2) != rankOf(oya.oupl2)) {
-    for (int i = 0; i < 2; ++i) d[i] |= syurui.b[0][kRuiHisya].w[i] & kHisyaDan1.w[i];
+    for (int i = 0; i < 2; ++i) d.w[i] |= syurui.b[0][kRuiHisya].w[i] & kHisyaDan1.w[i];
   }
   if (rankOf(m.oupl1) != rankOf(oya.oupl1)) {
-    for (int i = 0; i < 2; ++i) d[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
+    for (int i = 0; i < 2; ++i) d.w[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
-  kouho += komaSa(m, basyo, syurui, d, oyaTen.t);
+  // The pieces on the cells of d: their terms now less the parent's.
+  kouho += zenRuiGoto(KomaBa(m, basyo), syurui, d,
+                      [&](int s, int32_t k) { return k - oyaTen.t[s]; });
 
   // A king's terms are the parent's while the king stays and nothing they
   // read on its neighbours changed: the board, the enemy's count, and

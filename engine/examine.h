@@ -82,17 +82,18 @@ void Search::narabekae() {
   p.kten[i] = v;
 }
 
-// Ply N's attack counts after the candidate made on its board, from the
+// Ply N's move moto -> saki made on its board (a candidate being examined,
+// or the move searched): its counts, piece squares and kings, from the
 // parent's by the one move.
 template <int N>
-void Search::kikiKousin() {
+inline void Search::hoKousin(int32_t moto, int32_t saki) {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
   // A captured king leaves the old square in place rather than garbage.
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  kikiSasuSa<sideAt(N)>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, p.moto, p.saki,
-                        p.toripl1, p.toripl2, p.syurui, p.oupl1, p.oupl2);
+  kikiSasuSa<sideAt(N)>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, moto, saki, p.toripl1,
+                        p.toripl2, p.syurui, p.oupl1, p.oupl2);
 }
 
 // The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the
@@ -110,7 +111,7 @@ void Search::kouhosirabeN() {
   p.ten = 0;
   p.kiken = 0;
   p.kikenbasyo = 0;
-  kikiKousin<N>();
+  hoKousin<N>(p.moto, p.saki);
   const Kiki& aM = kikiOf<M>(p);
   const Kiki& aO = kikiOf<O>(p);
   const int kM = ouOf<M>(p);

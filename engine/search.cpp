@@ -95,18 +95,6 @@ int32_t Search::passTerms() const {
   return s;
 }
 
-// Ply N's searched move moto -> saki, made on its board: the counts and
-// what its own children's counts follow from.
-template <int N>
-void Search::hoKousin(int32_t moto, int32_t saki) {
-  Ply& p = t_[N];
-  const Ply& q = t_[N - 1];
-  p.oupl1 = q.oupl1;
-  p.oupl2 = q.oupl2;
-  kikiSasuSa<sideAt(N)>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, moto, saki, p.toripl1,
-                        p.toripl2, p.syurui, p.oupl1, p.oupl2);
-}
-
 // A leaf scan stops once its value beats a side-1 ply above it: the lowest
 // of theirs, which stay as they are while the scan runs.
 template <int N>

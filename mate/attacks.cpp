@@ -50,11 +50,10 @@ void tumetorisirabe(Men& m) {
   toripl1.fill(0);
   toripl2.fill(0);
   for (int s = 11; s <= 99; ++s) {
-    // The side by ranges rather than by a division: most cells are empty.
     const int32_t c = toriaru[s];
-    if (static_cast<uint32_t>(c - 100) < 100) {
+    if (side1(c)) {
       piece<1>(toriaru, toripl1, s, c - 100, m.oupl1);
-    } else if (static_cast<uint32_t>(c - 200) < 100) {
+    } else if (side2(c)) {
       piece<2>(toriaru, toripl2, s, c - 200, m.oupl2);
     }
   }

@@ -53,9 +53,6 @@ constexpr int16_t kSikii = N == 1 ? 10000 : 0;
 
 constexpr int32_t kIppanKoma = 111;
 
-constexpr bool side1(int32_t c) { return c / 100 == 1; }
-constexpr bool side2(int32_t c) { return c / 100 == 2; }
-
 // Side-2 pieces that attack the king from the neighbour in each direction.
 constexpr bool mae1(int32_t c) {  // k-1
   return c == 202 || c == 212 || c == 213 || c == 205 || c == 215 || c == 204 || c == 216 ||

@@ -22,6 +22,10 @@ enum Kind : int32_t {
 };
 
 constexpr int sideOf(int32_t code) { return code / 100; }
+// Whether a cell holds side 1's / side 2's code, told by ranges rather than
+// by a division: most cells are empty, and the hot loops ask of every cell.
+constexpr bool side1(int32_t c) { return static_cast<uint32_t>(c - 100) < 100; }
+constexpr bool side2(int32_t c) { return static_cast<uint32_t>(c - 200) < 100; }
 constexpr int kindOf(int32_t code) { return code % 100; }
 constexpr int fileOf(int sq) { return sq / 10; }
 constexpr int rankOf(int sq) { return sq % 10; }

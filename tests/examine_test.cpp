@@ -532,6 +532,8 @@ TEST_F(Examine, ThreatLossByTheAttackerThatStandsThere) {
       {203, true, {{46, 108}}, 285 - 20},
       // A silver from a back diagonal.
       {203, true, {{54, 105}}, 285 - 180},
+      // A pawn on a front diagonal does not reach 45: the gold alone.
+      {203, true, {{46, 104}, {56, 108}}, 285 - 190},
       // The last attacker in the order wins; two attackers against one
       // defender add 2*30.
       {203, true, {{56, 105}, {46, 116}}, 285 - 120 + 10 + 60},
