@@ -115,7 +115,7 @@ int kakoi(const Ban& B, const Kiki& A2, int k, int32_t saki) {
   for (int d : {11, 1, -9})
     if (A2[k + d] > 0) t += 20;
   if (saki > 100) t += 30;
-  auto aki = [&](int n) { return A2[n] == 0 && !side1(B[n]); };
+  auto aki = [&](int n) { return A2[n] == 0 && sideOf(B[n]) != 1; };
   if (aki(k + 11) || aki(k + 9) || aki(k + 10)) t -= 50;
   if (aki(k - 11) || aki(k - 9) || aki(k - 10)) t -= 50;
   if (aki(k - 1)) t -= 31;
@@ -199,7 +199,7 @@ void Tume::tumeai1(const Men& m) {
 template <int N>
 void Tume::outeTe(int d) {
   const int32_t c = mae<N>().aru[d];
-  if (c == 0 || side1(c)) {
+  if (c == 0 || sideOf(c) == 1) {
     p_[N].saki = d;
     tumeiku<N>();
   }
@@ -211,7 +211,7 @@ void Tume::outeSen(int s, int D) {
   for (int i = 1; i <= 8; ++i) {
     const int d = s + D * i;
     const int32_t c = b[d];
-    if (c == 0 || side1(c)) {
+    if (c == 0 || sideOf(c) == 1) {
       p_[N].saki = d;
       tumeiku<N>();
     }
@@ -245,7 +245,7 @@ void Tume::outeseisei() {
     for (int r = 1; r <= 9; ++r) {
       const int s = f * 10 + r;
       const int32_t c = b[s];
-      if (!side2(c)) continue;
+      if (sideOf(c) != 2) continue;
       p.moto = s;
       ugokiGoto<2>(
           c - 200,
@@ -322,7 +322,7 @@ void Tume::outeseisei() {
 template <int N>
 void Tume::ukeTe(int d) {
   const int32_t c = p_[N - 1].aru[d];
-  if (c == 0 || side2(c)) {
+  if (c == 0 || sideOf(c) == 2) {
     p_[N].saki = d;
     tumeiku<N>();
   }
@@ -334,7 +334,7 @@ void Tume::ukeSen(int s, int D) {
   for (int i = 1; i <= 8; ++i) {
     const int d = s + D * i;
     const int32_t c = b[d];
-    if (c == 0 || side2(c)) {
+    if (c == 0 || sideOf(c) == 2) {
       p_[N].saki = d;
       tumeiku<N>();
     }
@@ -408,7 +408,7 @@ void Tume::ukeseisei() {
     for (int r = 1; r <= 9; ++r) {
       const int s = f * 10 + r;
       const int32_t c = b[s];
-      if (!side1(c)) continue;
+      if (sideOf(c) != 1) continue;
       p.moto = s;
       // The generic blocker 111 is no kind and moves nowhere.
       ugokiGoto<1>(
@@ -528,7 +528,7 @@ void Tume::tumekouhosirabe() {
     bool nigeru = false;
     for (int d : {-1, -11, -10, -9, 1, 11, 10, 9}) {
       const int32_t c = B[k + d];
-      if (c != SOTO && A2[k + d] == 0 && !side1(c)) {
+      if (c != SOTO && A2[k + d] == 0 && sideOf(c) != 1) {
         nigeru = true;
         break;
       }
