@@ -388,10 +388,8 @@ inline KikiSa kikiSa(const Men& a, const Men& b) {
   // back two words at a time they would stall.
 #pragma GCC unroll 7
   for (int i = 0; i < 7; ++i) {
-    // Counts are far below 128: one byte each, sixteen cells to a register.
     const auto ld = [&](const Kiki& k) {
-      const auto* p = reinterpret_cast<const __m128i*>(k.data() + i * 16);
-      return _mm_packs_epi16(_mm_loadu_si128(p), _mm_loadu_si128(p + 1));
+      return _mm_load_si128(reinterpret_cast<const __m128i*>(k.data() + i * 16));
     };
     const __m128i a1 = ld(a.toripl1), a2 = ld(a.toripl2);
     const __m128i b1 = ld(b.toripl1), b2 = ld(b.toripl2);

@@ -47,8 +47,8 @@ void tumetorisirabe(Men& m) {
   Kiki& toripl1 = m.toripl1;
   Kiki& toripl2 = m.toripl2;
   // The mate test reads cells around the king that may lie off the board.
-  toripl1.fill(0);
-  toripl2.fill(0);
+  toripl1.fill({});
+  toripl2.fill({});
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = toriaru[s];
     if (side1(c)) {

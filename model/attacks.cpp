@@ -20,8 +20,8 @@ inline void piece(const Ban& b, Kiki& a, int s, int32_t kind, int32_t& ou) {
 }  // namespace
 
 void hoSirabe(const Ban& aru, KikiHo& ho) {
-  ho.hopl1.fill(0);
-  ho.hopl2.fill(0);
+  ho.hopl1.fill({});
+  ho.hopl2.fill({});
   int32_t ou = 0;
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = aru[s];
@@ -38,8 +38,8 @@ void torisirabe(Men& m) {
   const Ban& toriaru = m.aru;
   Kiki& toripl1 = m.toripl1;
   Kiki& toripl2 = m.toripl2;
-  toripl1.fill(0);
-  toripl2.fill(0);
+  toripl1.fill({});
+  toripl2.fill({});
   for (int s = 11; s <= 99; ++s) {
     const int32_t c = toriaru[s];
     if (c & 32) {

@@ -10,8 +10,17 @@ namespace syougi {
 using Ban = std::array<int32_t, 112>;
 // Hands `arull`: cell side*10 + kind holds the count of that kind.
 using Mochi = std::array<int32_t, 29>;
-// Attack counts `toripl1` / `toripl2`, indexed like the board.
-using Kiki = std::array<int16_t, 112>;
+// Attack counts `toripl1` / `toripl2`, indexed like the board. A cell's
+// count is at most the number of pieces (40): a byte holds it, and sixteen
+// cells fit a vector register. The byte is an enum, not a char type: a store
+// through a char may change any object, and the compiler would read
+// everything again after each count it changes.
+enum Kazu : int8_t {};
+constexpr Kazu& operator+=(Kazu& k, int d) { return k = static_cast<Kazu>(k + d); }
+constexpr Kazu& operator-=(Kazu& k, int d) { return k = static_cast<Kazu>(k - d); }
+constexpr Kazu& operator++(Kazu& k) { return k += 1; }
+constexpr Kazu& operator--(Kazu& k) { return k -= 1; }
+using Kiki = std::array<Kazu, 112>;
 
 constexpr int32_t SOTO = 1;  // off-board marker
 

@@ -303,11 +303,8 @@ inline Komabit kikiAri(const Kiki& a) {
   const __m128i zero = _mm_setzero_si128();
   uint64_t m[7];
   for (int i = 0; i < 7; ++i) {
-    const auto ld = [&](int o) {
-      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.data() + i * 16 + o));
-    };
-    const __m128i packed = _mm_packs_epi16(_mm_cmpgt_epi16(ld(0), zero), _mm_cmpgt_epi16(ld(8), zero));
-    m[i] = static_cast<uint32_t>(_mm_movemask_epi8(packed));
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.data() + i * 16));
+    m[i] = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(x, zero)));
   }
   r = Komabit::ofBlocks(m);
 #else

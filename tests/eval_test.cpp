@@ -177,7 +177,7 @@ TEST(PieceTerms, PromotedMinorPiecesScoreAsGolds) {
   for (const Row& r : rows) {
     Pos p{{99, 101}, {11, 201}, {55, r.koma}};
     EXPECT_EQ(p.eval(b), r.free) << r.koma;
-    (r.koma < 200 ? p.toripl2 : p.toripl1)[55] = 1;
+    (r.koma < 200 ? p.toripl2 : p.toripl1)[55] = Kazu{1};
     EXPECT_EQ(p.eval(b), r.attacked) << r.koma;
   }
 }
@@ -363,10 +363,10 @@ TEST(KingAttack, EveryNeighbourWeightOfBothKings) {
     Kiki& teki = r.king == 1 ? p.toripl2 : p.toripl1;
     Kiki& mikata = r.king == 1 ? p.toripl1 : p.toripl2;
     ASSERT_EQ(mikata[n], 1) << n;
-    teki[n] = 1;
+    teki[n] = Kazu{1};
     EXPECT_EQ(p.eval(b), r.one) << r.king << " " << r.d;
-    teki[n] = 3;
-    mikata[n] = 4;
+    teki[n] = Kazu{3};
+    mikata[n] = Kazu{4};
     EXPECT_EQ(p.eval(b), r.three) << r.king << " " << r.d;
   }
 }

@@ -16,8 +16,8 @@ struct Counts : Men {
     aru = b;
     oupl1 = oupl2 = -5;
     // Garbage everywhere, so that clearing is tested too.
-    toripl1.fill(7);
-    toripl2.fill(7);
+    toripl1.fill(Kazu{7});
+    toripl2.fill(Kazu{7});
     tumetorisirabe(*this);
   }
 };
