@@ -49,7 +49,7 @@ inline void piece(const Ban& b, Kazu16& a, int s, int32_t kind, int32_t& ou) {
       });
 }
 
-// Counts are far below 128.
+// Counts are far below 128: the saturating pack keeps them as they are.
 inline void pack(const Kazu16& w, Kiki& b) {
 #ifdef __SSE2__
   for (int i = 0; i < 112; i += 16) {

@@ -10,9 +10,10 @@ namespace syougi {
 using Ban = std::array<int32_t, 112>;
 // Hands `arull`: cell side*10 + kind holds the count of that kind.
 using Mochi = std::array<int32_t, 29>;
-// Attack counts `toripl1` / `toripl2`, indexed like the board. A cell's
-// count is at most the number of pieces (40): a byte holds it, and sixteen
-// cells fit a vector register. The byte is an enum, not a char type: a store
+// Attack counts `toripl1` / `toripl2`, indexed like the board. Only the
+// pieces around a cell and the lines through it reach it, a few dozen at
+// most whatever the position: a byte holds the count, and sixteen cells fit
+// a vector register. The byte is an enum, not a char type: a store
 // through a char may change any object, and the compiler would read
 // everything again after each count it changes.
 enum Kazu : int8_t {};
