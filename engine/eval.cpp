@@ -65,9 +65,9 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
     // s-2 >= 9 and s-1 >= 10: a side-1 pawn is never on rank 1 and the
     // cells above rank 1 are inside the board array anyway.
     const int32_t w = w1[s - 1];
-    kouho -= ((side2(B[s - 2]) | side2(B[s - 1])) & (B[s - 2] != 208)) * (w / 2);
+    kouho -= ((int{side2(B[s - 2])} | int{side2(B[s - 1])}) & int{B[s - 2] != 208}) * (w / 2);
     const int32_t mae = r == 5 ? w / 2 : r >= 2 && r <= 4 ? static_cast<int16_t>(w * 2) : 0;
-    kouho -= ((A1[s - 1] > A2[s - 1]) & !side1(B[s - 1])) * mae;
+    kouho -= (int{A1[s - 1] > A2[s - 1]} & int{!side1(B[s - 1])}) * mae;
   } else if constexpr (R == kRuiKin) {
     kouho -= w1[s] * v / (A2[s] * 10 + 40);
   } else if constexpr (R == kRuiKyou) {
@@ -105,7 +105,7 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
     const int32_t w = w2[s + 1];
     kouho += (B[s + 2] == 108) * (w / 2);
     const int32_t mae = r == 5 ? w / 2 : r >= 6 && r <= 8 ? static_cast<int16_t>(w * 2) : 0;
-    kouho += ((A2[s + 1] > A1[s + 1]) & !side2(B[s + 1])) * mae;
+    kouho += (int{A2[s + 1] > A1[s + 1]} & int{!side2(B[s + 1])}) * mae;
   } else if constexpr (R == kRuiKin) {
     kouho += w2[s] * v / (A1[s] * 10 + 40);
   } else if constexpr (R == kRuiKyou) {
@@ -186,7 +186,8 @@ constexpr Komabit kZenMasu = [] {
 // An empty neighbour on one side of the king that the enemy does not attack.
 // Every cell is read: the tests are cheaper than the branches they would take.
 inline bool akiRow(const Ban& B, const Kiki& teki, int a, int b, int c) {
-  return ((B[a] | teki[a]) == 0) | ((B[b] | teki[b]) == 0) | ((B[c] | teki[c]) == 0);
+  return (int{(B[a] | teki[a]) == 0} | int{(B[b] | teki[b]) == 0} |
+          int{(B[c] | teki[c]) == 0}) != 0;
 }
 
 void senkeiTen(const Ban& B, Sennkei sk, int32_t& kouho) {
