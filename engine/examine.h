@@ -96,6 +96,106 @@ inline void Search::hoKousin(int32_t moto, int32_t saki) {
                         p.toripl2, p.syurui, p.oupl1, p.oupl2);
 }
 
+// Threats: the largest loss O can inflict on one of M's pieces of ply N's
+// candidate, or -1 when the candidate is not listed for it.
+template <int N, bool Leaf>
+inline int32_t Search::kikenSirabe() {
+  constexpr int M = sideAt(N);
+  constexpr int O = 3 - M;
+  Ply& p = t_[N];
+  const Ply& q = t_[N - 1];
+  const Kiki& aM = kikiOf<M>(p);
+  const Kiki& aO = kikiOf<O>(p);
+  const auto& w = M == 2 ? bs_.basyo2 : bs_.basyo1;
+  constexpr int F = M == 2 ? 1 : -1;  // M's forward
+  constexpr int o = O * 100;
+  const int to = p.saki % 100;
+  const bool toru = p.saki != 0 && q.aru[to] != 0;
+  int16_t kiken = 0;
+  const auto& g = p.syurui.b[M - 1];
+  const Komabit ate = kikiAri(aO);
+  const Komabit& omoi = omoi_[M - 1];
+  // M's attacked pieces in square order: the first square with the largest
+  // loss is kept. Kings, rooks and bishops count wherever they stand, the
+  // other pieces only where their weight is above 19.
+  for (int i = 0; i < 2; ++i) {
+    const uint64_t oogoma = g[kRuiOu].w[i] | g[kRuiKaku].w[i] | g[kRuiHisya].w[i];
+    const uint64_t koma = g[kRuiFu].w[i] | g[kRuiKyou].w[i] | g[kRuiKin].w[i];
+    for (uint64_t x = (oogoma | (koma & omoi.w[i])) & ate.w[i]; x != 0; x &= x - 1) {
+      const int s = i * 64 + std::countr_zero(x);
+      const int32_t c = p.aru[s];
+      const int kd = c % 100;
+      const int32_t v = komaten[c];
+      const int32_t ws = w[s];
+      const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;
+      int32_t k = 0;
+      if (aM[s] > 0) {
+        // O's pieces standing where they attack s; the last match wins.
+        // Squares from which an O piece reaches s, written from M's side:
+        // O's piece at s + F*x moves by -F*x.
+        const auto& se = kSemete<O>;
+        const auto at = [&](int rui, int x) -> unsigned { return se[rui][p.aru[x] & 255]; };
+        unsigned semete = at(0, s + F) | at(1, s + F + 10) | at(1, s + F - 10) |
+                          at(2, s + 10) | at(2, s - 10) | at(2, s - F) |
+                          at(3, s - F + 10) | at(3, s - F - 10);
+        // Seen from side 1's piece on 11 the second knight square is cell -1.
+        if (p.aru[s + 2 * F + 10] == o + KE ||
+            (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
+          semete |= 1u << kSeKE;
+        for (int x = s + F;; x += F) {
+          const int32_t e = p.aru[x];
+          if (e == 0) continue;
+          if (e == o + KY) semete |= 1u << kSeKY;
+          break;
+        }
+        if (semete != 0) {
+          const int h = std::bit_width(semete) - 1;
+          k = v - komaten[100 + kSemeteHiku[h]] + kSemeteTasu[h];
+        }
+        if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
+          k = static_cast<int16_t>(k * ws) / 50;
+        } else if (kd == KY) {
+          k = static_cast<int16_t>(k * wk) / 50;
+        }
+        if (aO[s] > aM[s]) k += 2 * wk;
+      } else if (kd == HI || kd == KA || kd == RY || kd == UM) {
+        k = v;
+      } else if (kd == KY) {
+        k = wk * v / 50;
+      } else if (kd != OU) {
+        k = ws * v / 50;
+      }
+      if (k > kiken) {
+        kiken = static_cast<int16_t>(k);
+        p.kikenbasyo = s;
+      }
+      if constexpr (kSute<N, Leaf> > 0) {
+        // A quiet move that puts the piece where it is lost is not listed.
+        if (k > kSute<N, Leaf> && !toru && p.kikenbasyo == to) return -1;
+      }
+    }
+  }
+  p.kiken = kiken;
+  return kiken;
+}
+
+// Whether the threat cannot change what ply N does with a candidate worth
+// `ten` without it: the threat only takes from the mover, and the list (or
+// the leaf's best) already holds a value the candidate does not beat. The
+// bounds keep every int16 conversion on the way exact.
+template <int N, bool Leaf>
+inline bool Search::kikenIranai(int32_t ten) const {
+  const Ply& p = t_[N];
+  if (!kikenHabuku) return false;
+  if constexpr (Leaf) {
+    return ten >= -32768 + 4 * kikenMax_ / 3 + 1 && ten <= p.saikou;
+  } else if constexpr (sideAt(N) == 2) {
+    return ten >= -32768 + kikenMax_ && ten <= p.kten[kRow[N].width - 1];
+  } else {
+    return ten <= 32767 - kikenMax_ && ten >= p.kten[kRow[N].width - 1];
+  }
+}
+
 // The candidate examination (kouhosirabe1..4, tuikouhosirabe5..8, and the
 // leaf examinations kouhosirabe7 / kouhosirabe9): the move is made on ply N's
 // board and described by its moto/saki (both 0 for a pass).
@@ -155,87 +255,6 @@ void Search::kouhosirabeN() {
     }
   }
 
-  // Threats: the largest loss O can inflict on one of M's pieces.
-  {
-    const auto& w = M == 2 ? bs_.basyo2 : bs_.basyo1;
-    constexpr int F = M == 2 ? 1 : -1;  // M's forward
-    constexpr int o = O * 100;
-    const int to = p.saki % 100;
-    const bool toru = p.saki != 0 && q.aru[to] != 0;
-    int16_t kiken = 0;
-    const auto& g = p.syurui.b[M - 1];
-    const Komabit ate = kikiAri(aO);
-    const Komabit& omoi = omoi_[M - 1];
-    // M's attacked pieces in square order: the first square with the largest
-    // loss is kept. Kings, rooks and bishops count wherever they stand, the
-    // other pieces only where their weight is above 19.
-    for (int i = 0; i < 2; ++i) {
-      const uint64_t oogoma = g[kRuiOu].w[i] | g[kRuiKaku].w[i] | g[kRuiHisya].w[i];
-      const uint64_t koma = g[kRuiFu].w[i] | g[kRuiKyou].w[i] | g[kRuiKin].w[i];
-      for (uint64_t x = (oogoma | (koma & omoi.w[i])) & ate.w[i]; x != 0; x &= x - 1) {
-        const int s = i * 64 + std::countr_zero(x);
-        const int32_t c = p.aru[s];
-        const int kd = c % 100;
-        const int32_t v = komaten[c];
-        const int32_t ws = w[s];
-        const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;
-        int32_t k = 0;
-        if (aM[s] > 0) {
-          // O's pieces standing where they attack s; the last match wins.
-          // Squares from which an O piece reaches s, written from M's side:
-          // O's piece at s + F*x moves by -F*x.
-          const auto& se = kSemete<O>;
-          const auto at = [&](int rui, int x) -> unsigned { return se[rui][p.aru[x] & 255]; };
-          unsigned semete = at(0, s + F) | at(1, s + F + 10) | at(1, s + F - 10) |
-                            at(2, s + 10) | at(2, s - 10) | at(2, s - F) |
-                            at(3, s - F + 10) | at(3, s - F - 10);
-          // Seen from side 1's piece on 11 the second knight square is cell -1.
-          if (p.aru[s + 2 * F + 10] == o + KE ||
-              (s + 2 * F - 10 >= 0 && p.aru[s + 2 * F - 10] == o + KE))
-            semete |= 1u << kSeKE;
-          for (int x = s + F;; x += F) {
-            const int32_t e = p.aru[x];
-            if (e == 0) continue;
-            if (e == o + KY) semete |= 1u << kSeKY;
-            break;
-          }
-          if (semete != 0) {
-            const int h = std::bit_width(semete) - 1;
-            k = v - komaten[100 + kSemeteHiku[h]] + kSemeteTasu[h];
-          }
-          if (kd == KI || kd == GI || kd == KE || kd == FU || minorPromoted(kd)) {
-            k = static_cast<int16_t>(k * ws) / 50;
-          } else if (kd == KY) {
-            k = static_cast<int16_t>(k * wk) / 50;
-          }
-          if (aO[s] > aM[s]) k += 2 * wk;
-        } else if (kd == HI || kd == KA || kd == RY || kd == UM) {
-          k = v;
-        } else if (kd == KY) {
-          k = wk * v / 50;
-        } else if (kd != OU) {
-          k = ws * v / 50;
-        }
-        if (k > kiken) {
-          kiken = static_cast<int16_t>(k);
-          p.kikenbasyo = s;
-        }
-        if constexpr (kSute<N, Leaf> > 0) {
-          // A quiet move that puts the piece where it is lost is not listed.
-          if (k > kSute<N, Leaf> && !toru && p.kikenbasyo == to) return;
-        }
-      }
-    }
-    p.kiken = kiken;
-    if (kiken > 0) {
-      if constexpr (Leaf) {
-        ten -= static_cast<int16_t>(4 * kiken) / 3;
-      } else {
-        ten += M == 2 ? -kiken : kiken;
-      }
-    }
-  }
-
   // Recapture on the square where the parent's move ended.
   if constexpr (kTorikaesi<N, Leaf>) {
     if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
@@ -269,6 +288,21 @@ void Search::kouhosirabeN() {
       const int32_t c = p.aru[s];
       if (c == 200 + NK || c == 200 + NY) ten += bs_.basyo2[s];
       if (c == 200 + TO) ten += bs_.basyo2[s] + 10;
+    }
+  }
+
+  // Threats last: they only take from the mover, so a candidate that does
+  // not get into the list (or beat the leaf's best) without them is not
+  // scanned for them.
+  if (!kikenIranai<N, Leaf>(ten)) {
+    const int32_t kiken = kikenSirabe<N, Leaf>();
+    if (kiken < 0) return;
+    if (kiken > 0) {
+      if constexpr (Leaf) {
+        ten -= static_cast<int16_t>(4 * kiken) / 3;
+      } else {
+        ten += M == 2 ? -kiken : kiken;
+      }
     }
   }
 

@@ -1,6 +1,7 @@
 #include "engine/search.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/examine.h"
 #include "engine/generate.h"
@@ -46,6 +47,15 @@ void Search::prepare(const SearchInput& in) {
     for (int s = 0; s < 112; ++s)
       if (w[s] > 19) omoi_[side].set(s);
   }
+  // The largest threat the weights allow: a piece's value, or a weight
+  // times a value over 50, or an int16 over 50, and twice a weight more.
+  int32_t w = 0;
+  for (int s = 0; s < 112; ++s)
+    w = std::max({w, std::abs(int32_t{bs_.basyo1[s]}), std::abs(int32_t{bs_.basyo2[s]})});
+  const int32_t v = *std::max_element(komaten.begin(), komaten.end());
+  kikenMax_ = std::max({v + 30, 32768 / 50, w * v / 50}) + 2 * w;
+  // Beyond this a leaf's fourfold threat would leave int16: never skip it.
+  if (kikenMax_ > 8191) kikenMax_ = 1 << 20;
   sennkei = in.sennkei;
   sk_ = sennkeiOf(sennkei);
   for (int k = 0; k < 4; ++k) {

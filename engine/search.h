@@ -44,6 +44,10 @@ class Search {
   std::array<std::string, 13> ko{};  // "77-76/35", ">" and the value once searched
   std::string sennkei;               // after the root loop
 
+  // Whether the threat scan is left out where it cannot change the ply's
+  // list or best value. Off, every candidate is scanned: the plain order.
+  bool kikenHabuku = true;
+
   // Counters of the last ai1 (or of the plies run by hand).
   int64_t kensa = 0;                     // examined candidates
   std::array<int64_t, 10> kensaAt{};     // per ply
@@ -87,6 +91,10 @@ class Search {
   void kouhosirabeN();
   // Inlined into both callers, as it was when each had its own copy: out of
   // line the search ran about 1% slower.
+  template <int N, bool Leaf>
+  int32_t kikenSirabe();
+  template <int N, bool Leaf>
+  bool kikenIranai(int32_t ten) const;
   template <int N>
   [[gnu::always_inline]] void hoKousin(int32_t moto, int32_t saki);
   template <int N>
@@ -111,6 +119,7 @@ class Search {
   Yomi yomi_;
   Basyo bs_;
   std::array<Komabit, 2> omoi_{};  // per side, the squares weighing above 19
+  int32_t kikenMax_ = 32767;       // no threat is larger, by the weights
   Sennkei sk_ = Sennkei::kMitei;
   std::array<int32_t, 4> bookMoto_{};
   std::array<int32_t, 4> bookSaki_{};

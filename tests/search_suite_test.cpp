@@ -103,6 +103,31 @@ TEST(SearchSuite, GoldenMovesValuesAndCounts) {
   for (const auto& d : test::goldenSa(rec, now)) ADD_FAILURE() << d;
 }
 
+// The threat scan left out where it cannot matter changes nothing, also
+// with weights so heavy that values and threats run past int16.
+TEST(SearchSuite, SkippedThreatScansChangeNothing) {
+  const auto ks = suite();
+  auto t = std::make_unique<PlyTable>();
+  auto s = std::make_unique<Search>(*t);
+  const auto record = [&](const SearchInput& in, bool habuku) {
+    s->kikenHabuku = habuku;
+    s->ai1(in);
+    std::vector<int64_t> v = {s->moto, s->saki, s->saikou1};
+    v.insert(v.end(), s->kensaAt.begin(), s->kensaAt.end());
+    v.insert(v.end(), s->searchedAt.begin(), s->searchedAt.end());
+    return std::pair(v, s->ko);
+  };
+  for (int omosa : {1, 9, 50, 60}) {
+    for (size_t i = 0; i < ks.size(); i += 7) {
+      auto in = std::make_unique<SearchInput>();
+      test::junbi(*in, ks[i]);
+      for (auto* w : {&in->basyo.basyo1, &in->basyo.basyo2})
+        for (auto& x : *w) x = static_cast<int16_t>(x * omosa);
+      EXPECT_EQ(record(*in, true), record(*in, false)) << "weights x" << omosa << ", position " << i;
+    }
+  }
+}
+
 TEST(SearchSuite, ChosenMoveIsLegalOnEveryPosition) {
   const auto ks = suite();
   auto t = std::make_unique<PlyTable>();
