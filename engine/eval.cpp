@@ -455,10 +455,14 @@ void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& sy
   senkeiTen(m.aru, sennkei, kt.senkei);
 }
 
-void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const KomaTen& oyaTen,
-                   int32_t moto, int32_t saki, int32_t& kouhoOut, const Basyo& basyo,
-                   Sennkei sennkei) {
-  int32_t kouho = kouhoOut + oyaTen.sum;
+namespace {
+
+template <bool Kaku>
+inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
+                          const KomaTen& oyaTen, int32_t moto, int32_t saki, int32_t& kouhoOut,
+                          const Basyo& basyo, Sennkei sennkei, KomaTen* ko) {
+  if constexpr (Kaku) *ko = oyaTen;
+  int32_t kouho = oyaTen.sum;
   const int to = saki % 100;
   // A side-1 piece reads toripl2 and "toripl1 < toripl2" on its square, a
   // side-2 piece toripl1 and "toripl1 > toripl2"; a side-1 pawn also reads
@@ -486,6 +490,7 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
   if (isSquare(moto)) {
     banKage(syurui, moto, d);
     kouho -= oyaTen.t[moto];
+    if constexpr (Kaku) ko->t[moto] = 0;
     for (int i = 0; i < 2; ++i) ban.w[i] |= bit(moto, i);
   }
   if (to != 0) {
@@ -503,8 +508,11 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
     for (int i = 0; i < 2; ++i) d.w[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
   // The pieces on the cells of d: their terms now less the parent's.
-  kouho += zenRuiGoto(KomaBa(m, basyo), syurui, d,
-                      [&](int s, int32_t k) { return k - oyaTen.t[s]; });
+  kouho += zenRuiGoto(KomaBa(m, basyo), syurui, d, [&](int s, int32_t k) {
+    if constexpr (Kaku) ko->t[s] = k;
+    return k - oyaTen.t[s];
+  });
+  if constexpr (Kaku) ko->sum = kouho;
 
   // A king's terms are the parent's while the king stays and nothing they
   // read on its neighbours changed: the board, the enemy's count, and
@@ -517,24 +525,44 @@ void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const Kom
     return (((ban.w[0] | teki.w[0] | ijou.w[0]) & n.w[0]) |
             ((ban.w[1] | teki.w[1] | ijou.w[1]) & n.w[1])) != 0;
   };
-  kouho += ouKawaru(m.oupl1, oya.oupl1, c.sa2, c.gt) ? ouTen<1>(m, basyo, sennkei) : oyaTen.ou1;
-  kouho += ouKawaru(m.oupl2, oya.oupl2, c.sa1, c.lt) ? ouTen<2>(m, basyo, sennkei) : oyaTen.ou2;
+  const int32_t ou1 =
+      ouKawaru(m.oupl1, oya.oupl1, c.sa2, c.gt) ? ouTen<1>(m, basyo, sennkei) : oyaTen.ou1;
+  const int32_t ou2 =
+      ouKawaru(m.oupl2, oya.oupl2, c.sa1, c.lt) ? ouTen<2>(m, basyo, sennkei) : oyaTen.ou2;
+  int32_t senkei = oyaTen.senkei;
   if (((ban.w[0] & kSenkeiMasu.w[0]) | (ban.w[1] & kSenkeiMasu.w[1])) != 0) {
-    senkeiTen(m.aru, sennkei, kouho);
-  } else {
-    kouho += oyaTen.senkei;
+    senkei = 0;
+    senkeiTen(m.aru, sennkei, senkei);
   }
 
   // Hands change only by a drop or a capture, one cell each.
-  kouho += oyaTen.moti;
+  int32_t moti = oyaTen.moti;
   int h = 0;
   if (moto > 100) {
     h = moto / 100 * 10 + moto % 100;
   } else if (to != 0 && oya.aru[to] != 0 && oya.aru[to] % 100 != OU) {
     h = m.aru[to] / 100 * 10 + oya.aru[to] % 100 % 10;
   }
-  if (h != 0) kouho += motiKoma(h, m.arull[h]) - motiKoma(h, oya.arull[h]);
-  kouhoOut = kouho;
+  if (h != 0) moti += motiKoma(h, m.arull[h]) - motiKoma(h, oya.arull[h]);
+  if constexpr (Kaku) {
+    ko->ou1 = ou1;
+    ko->ou2 = ou2;
+    ko->senkei = senkei;
+    ko->moti = moti;
+  }
+  kouhoOut += kouho + ou1 + ou2 + senkei + moti;
+}
+
+}  // namespace
+
+void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const KomaTen& oyaTen,
+                   int32_t moto, int32_t saki, int32_t& kouho, const Basyo& basyo,
+                   Sennkei sennkei, KomaTen* ko) {
+  if (ko != nullptr) {
+    kouhosirabeSa<true>(m, syurui, oya, oyaTen, moto, saki, kouho, basyo, sennkei, ko);
+  } else {
+    kouhosirabeSa<false>(m, syurui, oya, oyaTen, moto, saki, kouho, basyo, sennkei, nullptr);
+  }
 }
 
 }  // namespace syougi

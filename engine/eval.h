@@ -32,6 +32,7 @@ struct KomaTen {
   int32_t ou1 = 0;   // each king's terms
   int32_t ou2 = 0;
   int32_t senkei = 0;  // the strategy's
+  bool operator==(const KomaTen&) const = default;
 };
 void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& syurui,
              KomaTen& kt);
@@ -39,9 +40,10 @@ void komaTen(const Men& m, const Basyo& basyo, Sennkei sennkei, const Syurui& sy
 // The same score as kouhosirabe for `m`, the position after moto -> saki
 // (saki + 100 when it promotes; a drop's moto is its code; 0 0 for a pass)
 // from `oya`, with m's piece squares `syurui`; oya's piece terms are `oyaTen`: only pieces whose square,
-// neighbours or counts changed are scored again.
+// neighbours or counts changed are scored again. With `ko`, m's own terms
+// go there too, as komaTen would give them.
 void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya, const KomaTen& oyaTen,
                    int32_t moto, int32_t saki, int32_t& kouho, const Basyo& basyo,
-                   Sennkei sennkei);
+                   Sennkei sennkei, KomaTen* ko = nullptr);
 
 }  // namespace syougi

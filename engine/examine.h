@@ -260,7 +260,7 @@ void Search::kouhosirabeN() {
     if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
   }
 
-  kouhosirabeSa(p, p.syurui, q, oyaTen_, p.moto, p.saki, ten, bs_, sk_);
+  kouhosirabeSa(p, p.syurui, q, oyaTen_[N], p.moto, p.saki, ten, bs_, sk_);
 
   if constexpr (kZyousekiNe<N>) {
     constexpr int32_t bonus[4] = {50, 40, 30, 30};

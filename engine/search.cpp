@@ -65,6 +65,7 @@ void Search::prepare(const SearchInput& in) {
   }
   bookDeep_ = 0;
   passAnc_.fill(0);
+  oyaTenSumi_.fill(false);
   syuruiOf(r.aru, r.syurui);
   rootOute_ = r.toripl1[r.oupl2] > 0;
   leafStop_ = false;
@@ -103,6 +104,18 @@ int32_t Search::passTerms() const {
     if (a.kmoto[a.ban] == 0) s += j % 2 == 0 ? -tt : tt;
   }
   return s;
+}
+
+// The terms of the position ply N moves from: the parent's search of the
+// move left them, or they are counted afresh.
+template <int N>
+void Search::oyaTenMotu() {
+  if (oyaTenSumi_[N]) {
+    oyaTenSumi_[N] = false;
+    return;
+  }
+  const Ply& q = t_[N - 1];
+  komaTen(q, bs_, sk_, q.syurui, oyaTen_[N]);
 }
 
 // A leaf scan stops once its value beats a side-1 ply above it: the lowest
@@ -150,6 +163,11 @@ int16_t Search::child() {
     }
   }
   hoKousin<N>(p.kmoto[p.ban], p.ksaki[p.ban]);
+  // The next ply's parent terms, from this ply's by the one move.
+  int32_t ten = 0;
+  kouhosirabeSa(p, p.syurui, t_[N - 1], oyaTen_[N], p.kmoto[p.ban], p.ksaki[p.ban], ten, bs_,
+                sk_, &oyaTen_[N + 1]);
+  oyaTenSumi_[N + 1] = true;
   if constexpr (kTuika<N>) {
     if (tuika()) {
       ply<N + 1>();
@@ -173,7 +191,7 @@ bool Search::kouhoTukuru() {
   const Ply& q = t_[N - 1];
   resetList<N>();
   passAnc_[N] = passTerms<N>();
-  komaTen(q, bs_, sk_, q.syurui, oyaTen_);
+  oyaTenMotu<N>();
   p.aru = q.aru;
   p.arull = q.arull;
   if constexpr (kPass<N>) {
@@ -263,7 +281,7 @@ void Search::leaf() {
   leafMin_ = 32767;
   for (int j = N - 1; j >= 2; j -= 2) leafMin_ = std::min(leafMin_, t_[j].saikou);
   passAnc_[N] = passTerms<N>();
-  komaTen(q, bs_, sk_, q.syurui, oyaTen_);
+  oyaTenMotu<N>();
   p.aru = q.aru;
   p.arull = q.arull;
   if (q.toripl1[q.oupl2] == 0) {

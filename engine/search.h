@@ -104,6 +104,8 @@ class Search {
   template <int N>
   int32_t passTerms() const;
   template <int N>
+  void oyaTenMotu();
+  template <int N>
   int16_t child();
   template <int N>
   bool leafCut() const;
@@ -126,7 +128,10 @@ class Search {
   std::array<std::string, 4> bookMei_{};
   int32_t bookDeep_ = 0;               // bonus of the ply-1 move being searched
   std::array<int32_t, 10> passAnc_{};  // pass terms of the ancestors, per ply
-  KomaTen oyaTen_;  // piece terms of the position the ply being listed moves from
+  // Per ply N, the terms of the position ply N moves from; set by the
+  // parent's search of the move (Sumi) or else counted afresh.
+  std::array<KomaTen, 10> oyaTen_{};
+  std::array<bool, 10> oyaTenSumi_{};
   bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;
   int16_t leafMin_ = 32767;  // the lowest value of the side-1 plies above the leaf scan

@@ -140,7 +140,7 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
 }
 
 // Every move and the pass of random games with random square weights, stage
-// and strategy.
+// and strategy; and the terms it carries on to the next ply.
 TEST(KouhosirabeSa, EveryMoveOfRandomGamesScoresAsThePlainEvaluation) {
   std::mt19937 rng(20261209);
   int checked = 0;
@@ -169,10 +169,15 @@ TEST(KouhosirabeSa, EveryMoveOfRandomGamesScoresAsThePlainEvaluation) {
         sasu(f.aru, f.arull, M, s.moto, s.saki);
         torisirabe(f);
         syuruiOf(f.aru, y);
-        int32_t plain = 0, fast = 0;
+        int32_t plain = 0, fast = 0, fastKo = 0;
         kouhosirabe(f, plain, bs, sk);
+        KomaTen ko, koPlain;
         kouhosirabeSa(f, y, a, kt, s.moto, s.saki, fast, bs, sk);
+        kouhosirabeSa(f, y, a, kt, s.moto, s.saki, fastKo, bs, sk, &ko);
+        komaTen(f, bs, sk, y, koPlain);
         ASSERT_EQ(fast, plain) << "game " << game << " move " << s.moto << "-" << s.saki;
+        ASSERT_EQ(fastKo, plain) << "game " << game << " move " << s.moto << "-" << s.saki;
+        ASSERT_TRUE(ko == koPlain) << "game " << game << " move " << s.moto << "-" << s.saki;
         ++checked;
       }
       const size_t pick = rng() % (all.size() - 1);
