@@ -38,7 +38,8 @@ bool Search::yomidasu(int16_t& atai) {
   return yomi_.at<N>().yomidasu(key_, qk, atai);
 }
 
-// Stores ply N's position (packed in key_ by the look-up just before).
+// Stores ply N's position. Its key is packed again: the deeper plies'
+// look-ups have used key_ since this ply's.
 template <int N>
 void Search::yomioku(int16_t atai) {
   const Ply& p = t_[N];
