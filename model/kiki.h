@@ -111,22 +111,6 @@ inline void slide(const Ban& b, Kiki& a, int s) {
     if (!senMasu<Side, L, D>(b, a, s + D * d, Sign)) return;
 }
 
-// The change of one sliding line from s whose first changed cell is k steps
-// away: the cells before it are the same on both boards, so the line is the
-// same up to there; if it stops before it, the line does not change at all.
-// From there on the old line comes off and the new one goes on.
-template <int Side, Line L, int D>
-inline void slideSa(const Ban& oya, const Ban& ko, Kiki& a, int s, int k) {
-  for (int d = 1; d < k; ++d)
-    if (!(kSen[ko[s + D * d] & 255] & senBit<Side, L>(false))) return;
-  const auto kara = [&](const Ban& b, int sign) {
-    for (int d = k; d <= 8; ++d)
-      if (!senMasu<Side, L, D>(b, a, s + D * d, sign)) return;
-  };
-  kara(oya, -1);
-  kara(ko, 1);
-}
-
 template <int Side, int Sign = 1>
 inline void rookLines(const Ban& b, Kiki& a, int s) {
   constexpr int F = Side == 1 ? -1 : 1;  // forward
@@ -165,22 +149,51 @@ inline constexpr std::array<HoukouKyori, 223> kHoukouSa = makeHoukouSa();
 constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s].houkou; }
 constexpr int kyoriOf(int s, int x) { return kHoukouSa[111 + x - s].kyori; }
 
+// The eight directions with their line class for side `Side`: the step and
+// the class's two bits (passes through, supports).
+struct HoukouSen {
+  int d;
+  uint32_t tooru, sasaeru;
+};
+template <int Side, Line L>
+constexpr HoukouSen houkouSen(int d) {
+  return {d, senBit<Side, L>(false), senBit<Side, L>(true)};
+}
+template <int Side>
+inline constexpr HoukouSen kHoukouSen[8] = {
+    houkouSen<Side, kRookOther>(-10),
+    houkouSen<Side, kRookOther>(10),
+    houkouSen<Side, Side == 1 ? kRookFwd : kRookOther>(-1),
+    houkouSen<Side, Side == 1 ? kRookOther : kRookFwd>(1),
+    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(-11),
+    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(9),
+    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(-9),
+    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(11),
+};
+
 // The change of one line of a rook or dragon (i < 4) or a bishop or horse
-// (i >= 4) whose first changed cell is k steps away, each line with its class
-// for side `Side`.
+// (i >= 4) from s whose first changed cell is k steps away, each line with
+// its class for side `Side`. The cells before it are the same on both
+// boards, so the line is the same up to there; if it stops before it, the
+// line does not change at all. From there on the old line comes off and the
+// new one goes on. The direction is looked up, not switched on: which one a
+// move changes follows no pattern.
 template <int Side>
 inline void senHoukouSa(const Ban& oya, const Ban& ko, Kiki& a, int s, int i, int k) {
-  constexpr bool s1 = Side == 1;
-  switch (i) {
-    case 0: slideSa<Side, kRookOther, -10>(oya, ko, a, s, k); break;
-    case 1: slideSa<Side, kRookOther, 10>(oya, ko, a, s, k); break;
-    case 2: slideSa<Side, s1 ? kRookFwd : kRookOther, -1>(oya, ko, a, s, k); break;
-    case 3: slideSa<Side, s1 ? kRookOther : kRookFwd, 1>(oya, ko, a, s, k); break;
-    case 4: slideSa<Side, s1 ? kBishopFwd : kBishopBack, -11>(oya, ko, a, s, k); break;
-    case 5: slideSa<Side, s1 ? kBishopFwd : kBishopBack, 9>(oya, ko, a, s, k); break;
-    case 6: slideSa<Side, s1 ? kBishopBack : kBishopFwd, -9>(oya, ko, a, s, k); break;
-    default: slideSa<Side, s1 ? kBishopBack : kBishopFwd, 11>(oya, ko, a, s, k); break;
-  }
+  const HoukouSen h = kHoukouSen<Side>[i];
+  for (int d = 1; d < k; ++d)
+    if (!(kSen[ko[s + h.d * d] & 255] & h.tooru)) return;
+  const auto kara = [&](const Ban& b, int sign) {
+    for (int q = s + h.d * k, d = k; d <= 8; ++d, q += h.d) {
+      a[q] += sign;
+      const uint32_t f = kSen[b[q] & 255];
+      if (f & h.tooru) continue;
+      if (f & h.sasaeru) a[q + h.d] += sign;
+      return;
+    }
+  };
+  kara(oya, -1);
+  kara(ko, 1);
 }
 
 constexpr bool hasiru(int kind) { return kUgoki[kind].hasiriSu > 0; }
