@@ -1,6 +1,7 @@
 #include "engine/eval.h"
 
 #include <bit>
+#include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -47,6 +48,19 @@ constexpr Kinbou kKinbou1[8] = {{10, 4}, {-10, 4}, {-11, 5}, {-1, 6},
                                 {9, 5},  {11, 2},  {1, 2},   {-9, 2}};
 constexpr Kinbou kKinbou2[8] = {{10, 4}, {-10, 4}, {11, 5}, {1, 6},
                                 {-9, 5}, {-11, 2}, {-1, 2}, {9, 2}};
+
+// The same weights in the order of the three rows of four cells from k-11,
+// k-1 and k+9; cells that are not neighbours weigh 0.
+constexpr std::array<int16_t, 16> makeKinbouRetu(const Kinbou (&kb)[8]) {
+  std::array<int16_t, 16> t{};
+  for (const Kinbou& n : kb) {
+    const int i = n.d < -5 ? n.d + 11 : n.d < 5 ? n.d + 5 : n.d - 1;
+    t[i] = static_cast<int16_t>(n.c);
+  }
+  return t;
+}
+constexpr std::array<int16_t, 16> kKinbouRetu1 = makeKinbouRetu(kKinbou1);
+constexpr std::array<int16_t, 16> kKinbouRetu2 = makeKinbouRetu(kKinbou2);
 
 // One side-1 piece of group R on s: its own terms.
 template <int R>
@@ -270,15 +284,45 @@ int32_t ouTen(const Men& m, const Basyo& basyo, Sennkei sennkei) {
   // Every neighbour is scored, off-board cells too: the attack detection
   // counts the first off-board cell of a sliding line, and it clears every
   // cell, so the counts there are this board's own.
+#ifdef __SSE2__
+  // The three rows around the king, four cells each from k-11, k-1 and k+9,
+  // widened to 16 bits; the cells that are not neighbours weigh 0.
+  const auto rows = [k](const Kiki& x) {
+    const auto at = [&](int i) {
+      int32_t v;
+      std::memcpy(&v, x.data() + k + i, 4);
+      return v;
+    };
+    return _mm_setr_epi32(at(-11), at(-1), at(9), 0);
+  };
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i tv = rows(T), av = rows(A);
+  // Attacked, a neighbour weighs its count plus one, and one more where the
+  // king's side does not attack it more often.
+  const auto bai = [&](__m128i a, __m128i own) {
+    const __m128i ijou = _mm_cmpgt_epi16(own, a);  // -1 where the enemy attacks less
+    const __m128i x = _mm_add_epi16(_mm_add_epi16(a, _mm_set1_epi16(2)), ijou);
+    return _mm_and_si128(x, _mm_cmpgt_epi16(a, zero));
+  };
+  const auto& w = Side == 1 ? kKinbouRetu1 : kKinbouRetu2;
+  const __m128i wLo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w.data()));
+  const __m128i wHi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w.data() + 8));
+  __m128i sum = _mm_add_epi32(
+      _mm_madd_epi16(bai(_mm_unpacklo_epi8(tv, zero), _mm_unpacklo_epi8(av, zero)), wLo),
+      _mm_madd_epi16(bai(_mm_unpackhi_epi8(tv, zero), _mm_unpackhi_epi8(av, zero)), wHi));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
+  kouho -= t * _mm_cvtsi128_si32(sum);
+#else
   for (const Kinbou& kb : Side == 1 ? kKinbou1 : kKinbou2) {
     const int n = k + kb.d;
     const int32_t a = T[n];
-    // Without branches: whether a neighbour is attacked follows no pattern.
-    // Attacked, it weighs its count plus one, and one more where the king's
-    // side does not attack it more often.
+    // Attacked, a neighbour weighs its count plus one, and one more where
+    // the king's side does not attack it more often.
     const int32_t bai = (a + 1 + (a >= A[n])) * (a > 0);
     kouho -= t * bai * kb.c;
   }
+#endif
   return kouho;
 }
 
