@@ -89,12 +89,12 @@ class Search {
   bool iku(int32_t moto, int32_t saki);
   template <int N, bool Leaf>
   void kouhosirabeN();
-  // Inlined into both callers, as it was when each had its own copy: out of
-  // line the search ran about 1% slower.
   template <int N, bool Leaf>
   int32_t kikenSirabe();
   template <int N, bool Leaf>
   bool kikenIranai(int32_t ten) const;
+  // Inlined into both callers, as it was when each had its own copy: out of
+  // line the search ran about 1% slower.
   template <int N>
   [[gnu::always_inline]] void hoKousin(int32_t moto, int32_t saki);
   template <int N>
