@@ -175,7 +175,6 @@ inline int32_t Search::kikenSirabe() {
       }
     }
   }
-  p.kiken = kiken;
   return kiken;
 }
 
@@ -188,7 +187,7 @@ inline bool Search::kikenIranai(int32_t ten) const {
   const Ply& p = t_[N];
   if (!kikenHabuku) return false;
   if constexpr (Leaf) {
-    return ten >= -32768 + 4 * kikenMax_ / 3 + 1 && ten <= p.saikou;
+    return ten >= -32768 + kikenMaxLeaf_ + 1 && ten <= p.saikou;
   } else if constexpr (sideAt(N) == 2) {
     return ten >= -32768 + kikenMax_ && ten <= p.kten[kRow[N].width - 1];
   } else {
@@ -209,7 +208,6 @@ void Search::kouhosirabeN() {
   ++kensaAt[N];
 
   p.ten = 0;
-  p.kiken = 0;
   p.kikenbasyo = 0;
   hoKousin<N>(p.moto, p.saki);
   const Kiki& aM = kikiOf<M>(p);

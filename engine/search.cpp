@@ -56,6 +56,7 @@ void Search::prepare(const SearchInput& in) {
   kikenMax_ = std::max({v + 30, 32768 / 50, w * v / 50}) + 2 * w;
   // Beyond this a leaf's fourfold threat would leave int16: never skip it.
   if (kikenMax_ > 8191) kikenMax_ = 1 << 20;
+  kikenMaxLeaf_ = 4 * kikenMax_ / 3;
   sennkei = in.sennkei;
   sk_ = sennkeiOf(sennkei);
   for (int k = 0; k < 4; ++k) {

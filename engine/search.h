@@ -122,6 +122,7 @@ class Search {
   Basyo bs_;
   std::array<Komabit, 2> omoi_{};  // per side, the squares weighing above 19
   int32_t kikenMax_ = 32767;       // no threat is larger, by the weights
+  int32_t kikenMaxLeaf_ = 43689;   // nor a leaf's charge for it, 4/3 of it
   Sennkei sk_ = Sennkei::kMitei;
   std::array<int32_t, 4> bookMoto_{};
   std::array<int32_t, 4> bookSaki_{};

@@ -149,26 +149,26 @@ inline constexpr std::array<HoukouKyori, 223> kHoukouSa = makeHoukouSa();
 constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s].houkou; }
 constexpr int kyoriOf(int s, int x) { return kHoukouSa[111 + x - s].kyori; }
 
-// The eight directions with their line class for side `Side`: the step and
-// the class's two bits (passes through, supports).
+// The eight directions of kHoukou with their line class for side `Side`:
+// the step and the class's two bits (passes through, supports).
 struct HoukouSen {
   int d;
   uint32_t tooru, sasaeru;
 };
 template <int Side, Line L>
-constexpr HoukouSen houkouSen(int d) {
-  return {d, senBit<Side, L>(false), senBit<Side, L>(true)};
+constexpr HoukouSen houkouSen(int i) {
+  return {kHoukou[i], senBit<Side, L>(false), senBit<Side, L>(true)};
 }
 template <int Side>
 inline constexpr HoukouSen kHoukouSen[8] = {
-    houkouSen<Side, kRookOther>(-10),
-    houkouSen<Side, kRookOther>(10),
-    houkouSen<Side, Side == 1 ? kRookFwd : kRookOther>(-1),
-    houkouSen<Side, Side == 1 ? kRookOther : kRookFwd>(1),
-    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(-11),
-    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(9),
-    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(-9),
-    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(11),
+    houkouSen<Side, kRookOther>(0),
+    houkouSen<Side, kRookOther>(1),
+    houkouSen<Side, Side == 1 ? kRookFwd : kRookOther>(2),
+    houkouSen<Side, Side == 1 ? kRookOther : kRookFwd>(3),
+    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(4),
+    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(5),
+    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(6),
+    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(7),
 };
 
 // The change of one line of a rook or dragon (i < 4) or a bishop or horse

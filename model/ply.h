@@ -19,7 +19,6 @@ struct Ply : Men {
   int32_t saki = 0;
   int16_t saikou = 0;  // best backed-up value
   int32_t ten = 0;  // score of the candidate being examined
-  int16_t kiken = 0;
   int32_t kikenbasyo = 0;
   std::array<int32_t, kListMax> kmoto{};
   std::array<int32_t, kListMax> ksaki{};
