@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/basyo.h"
@@ -124,6 +125,52 @@ TEST(SearchSuite, SkippedThreatScansChangeNothing) {
       for (auto* w : {&in->basyo.basyo1, &in->basyo.basyo2})
         for (auto& x : *w) x = static_cast<int16_t>(x * omosa);
       EXPECT_EQ(record(*in, true), record(*in, false)) << "weights x" << omosa << ", position " << i;
+    }
+  }
+}
+
+// Ply N's list made with and without the skipped threat scans, then the
+// same one ply deeper along the move in the list's slot `k` (or the last
+// filled one before it).
+template <int N>
+void narabiKurabe(Search& s, PlyTable& t, int k, const std::string& where) {
+  const auto list = [&](bool habuku) {
+    s.kikenHabuku = habuku;
+    s.kouhoList<N>();
+    const Ply& p = t[N];
+    return std::tuple(p.kmoto, p.ksaki, p.kten, p.saikou);
+  };
+  const auto plain = list(false);
+  ASSERT_EQ(list(true), plain) << where << ", ply " << N;
+  if constexpr (N < 8) {
+    const Ply& p = t[N];
+    int ban = -1;
+    for (int j = 0; j < kListMax && j <= k; ++j)
+      if (p.kmoto[j] != 0) ban = j;
+    if (ban < 0) return;
+    test::tesuji(t, N, p.kmoto[ban], p.ksaki[ban], p.saikou);
+    narabiKurabe<N + 1>(s, t, k, where);
+  }
+}
+
+// The whole lists, tail slots included, which the searched slots alone do
+// not show: along five lines of every position, at plies 1..8.
+TEST(SearchSuite, SkippedThreatScansLeaveEveryListAsItWas) {
+  const auto ks = suite();
+  auto t = std::make_unique<PlyTable>();
+  auto s = std::make_unique<Search>(*t);
+  for (int omosa : {1, 9}) {
+    for (size_t i = 0; i < ks.size(); ++i) {
+      auto in = std::make_unique<SearchInput>();
+      test::junbi(*in, ks[i]);
+      for (auto* w : {&in->basyo.basyo1, &in->basyo.basyo2})
+        for (auto& x : *w) x = static_cast<int16_t>(x * omosa);
+      for (int k = 0; k < 5; ++k) {
+        s->prepare(*in);
+        narabiKurabe<1>(*s, *t, k,
+                        "weights x" + std::to_string(omosa) + ", position " + std::to_string(i) +
+                            ", line " + std::to_string(k));
+      }
     }
   }
 }
