@@ -89,44 +89,68 @@ constexpr std::array<uint32_t, 256> makeSen() {
 }
 inline constexpr std::array<uint32_t, 256> kSen = makeSen();
 
-// One cell q of a sliding line in direction D: counted (sign +1 or -1), and
-// the cell behind it too when the piece on q supports the line. Returns
-// whether the line goes on past q.
-template <int Side, Line L, int D>
-inline bool senMasu(const Ban& b, Kiki& a, int q, int sign) {
+// A step of a sliding line with its class's two bits for one side: passes
+// through, supports.
+struct HoukouSen {
+  int d;
+  uint32_t tooru, sasaeru;
+};
+template <int Side, Line L>
+constexpr HoukouSen houkouSen(int d) {
+  return {d, senBit<Side, L>(false), senBit<Side, L>(true)};
+}
+
+// The class of side Side's rook or bishop line stepping d.
+constexpr Line senKata(int side, int d) {
+  const int f = side == 1 ? -1 : 1;  // forward
+  if (d == 10 || d == -10 || d == -f) return kRookOther;
+  if (d == f) return kRookFwd;
+  return d == 10 + f || d == -10 + f ? kBishopFwd : kBishopBack;
+}
+
+// One cell q of a sliding line: counted (sign +1 or -1), and the cell behind
+// it too when the piece on q supports the line. Returns whether the line
+// goes on past q.
+inline bool senMasu(const Ban& b, Kiki& a, int q, const HoukouSen& h, int sign) {
   a[q] += sign;
   // Cells hold piece codes below 219; the mask only keeps the look-up
   // inside the table whatever a cell holds.
   const uint32_t f = kSen[b[q] & 255];
-  if (f & senBit<Side, L>(false)) return true;
-  if (f & senBit<Side, L>(true)) a[q + D] += sign;
+  if (f & h.tooru) return true;
+  if (f & h.sasaeru) a[q + h.d] += sign;
   return false;
 }
 
 // Adds (Sign +1) or takes away (Sign -1) one sliding line.
 template <int Side, Line L, int D, int Sign = 1>
 inline void slide(const Ban& b, Kiki& a, int s) {
+  constexpr HoukouSen h = houkouSen<Side, L>(D);
 #pragma GCC unroll 8
   for (int d = 1; d <= 8; ++d)
-    if (!senMasu<Side, L, D>(b, a, s + D * d, Sign)) return;
+    if (!senMasu(b, a, s + D * d, h, Sign)) return;
+}
+// A rook's or bishop's line, of its class.
+template <int Side, int D, int Sign>
+inline void senSlide(const Ban& b, Kiki& a, int s) {
+  slide<Side, senKata(Side, D), D, Sign>(b, a, s);
 }
 
 template <int Side, int Sign = 1>
 inline void rookLines(const Ban& b, Kiki& a, int s) {
   constexpr int F = Side == 1 ? -1 : 1;  // forward
-  slide<Side, kRookOther, -10, Sign>(b, a, s);
-  slide<Side, kRookOther, 10, Sign>(b, a, s);
-  slide<Side, kRookFwd, F, Sign>(b, a, s);
-  slide<Side, kRookOther, -F, Sign>(b, a, s);
+  senSlide<Side, -10, Sign>(b, a, s);
+  senSlide<Side, 10, Sign>(b, a, s);
+  senSlide<Side, F, Sign>(b, a, s);
+  senSlide<Side, -F, Sign>(b, a, s);
 }
 
 template <int Side, int Sign = 1>
 inline void bishopLines(const Ban& b, Kiki& a, int s) {
   constexpr int F = Side == 1 ? -1 : 1;
-  slide<Side, kBishopFwd, -10 + F, Sign>(b, a, s);
-  slide<Side, kBishopFwd, 10 + F, Sign>(b, a, s);
-  slide<Side, kBishopBack, -10 - F, Sign>(b, a, s);
-  slide<Side, kBishopBack, 10 - F, Sign>(b, a, s);
+  senSlide<Side, -10 + F, Sign>(b, a, s);
+  senSlide<Side, 10 + F, Sign>(b, a, s);
+  senSlide<Side, -10 - F, Sign>(b, a, s);
+  senSlide<Side, 10 - F, Sign>(b, a, s);
 }
 
 // The eight directions a line can take, rook's first: x lies on direction i
@@ -149,27 +173,23 @@ inline constexpr std::array<HoukouKyori, 223> kHoukouSa = makeHoukouSa();
 constexpr int houkouOf(int s, int x) { return kHoukouSa[111 + x - s].houkou; }
 constexpr int kyoriOf(int s, int x) { return kHoukouSa[111 + x - s].kyori; }
 
-// The eight directions of kHoukou with their line class for side `Side`:
-// the step and the class's two bits (passes through, supports).
-struct HoukouSen {
-  int d;
-  uint32_t tooru, sasaeru;
-};
-template <int Side, Line L>
-constexpr HoukouSen houkouSen(int i) {
-  return {kHoukou[i], senBit<Side, L>(false), senBit<Side, L>(true)};
+// The eight directions of kHoukou with their classes for side `Side`.
+template <int Side>
+constexpr std::array<HoukouSen, 8> makeHoukouSen() {
+  std::array<HoukouSen, 8> t{};
+  for (int i = 0; i < 8; ++i) {
+    const int d = kHoukou[i];
+    switch (senKata(Side, d)) {
+      case kRookFwd: t[i] = houkouSen<Side, kRookFwd>(d); break;
+      case kRookOther: t[i] = houkouSen<Side, kRookOther>(d); break;
+      case kBishopFwd: t[i] = houkouSen<Side, kBishopFwd>(d); break;
+      default: t[i] = houkouSen<Side, kBishopBack>(d); break;
+    }
+  }
+  return t;
 }
 template <int Side>
-inline constexpr HoukouSen kHoukouSen[8] = {
-    houkouSen<Side, kRookOther>(0),
-    houkouSen<Side, kRookOther>(1),
-    houkouSen<Side, Side == 1 ? kRookFwd : kRookOther>(2),
-    houkouSen<Side, Side == 1 ? kRookOther : kRookFwd>(3),
-    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(4),
-    houkouSen<Side, Side == 1 ? kBishopFwd : kBishopBack>(5),
-    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(6),
-    houkouSen<Side, Side == 1 ? kBishopBack : kBishopFwd>(7),
-};
+inline constexpr std::array<HoukouSen, 8> kHoukouSen = makeHoukouSen<Side>();
 
 // The change of one line of a rook or dragon (i < 4) or a bishop or horse
 // (i >= 4) from s whose first changed cell is k steps away, each line with
@@ -184,13 +204,8 @@ inline void senHoukouSa(const Ban& oya, const Ban& ko, Kiki& a, int s, int i, in
   for (int d = 1; d < k; ++d)
     if (!(kSen[ko[s + h.d * d] & 255] & h.tooru)) return;
   const auto kara = [&](const Ban& b, int sign) {
-    for (int q = s + h.d * k, d = k; d <= 8; ++d, q += h.d) {
-      a[q] += sign;
-      const uint32_t f = kSen[b[q] & 255];
-      if (f & h.tooru) continue;
-      if (f & h.sasaeru) a[q + h.d] += sign;
-      return;
-    }
+    for (int q = s + h.d * k, d = k; d <= 8; ++d, q += h.d)
+      if (!senMasu(b, a, q, h, sign)) return;
   };
   kara(oya, -1);
   kara(ko, 1);
