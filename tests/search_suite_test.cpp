@@ -104,6 +104,15 @@ TEST(SearchSuite, GoldenMovesValuesAndCounts) {
   for (const auto& d : test::goldenSa(rec, now)) ADD_FAILURE() << d;
 }
 
+// The input of position k with every square weight times `omosa`.
+std::unique_ptr<SearchInput> omoiJunbi(const Kyokumen& k, int omosa) {
+  auto in = std::make_unique<SearchInput>();
+  test::junbi(*in, k);
+  for (auto* w : {&in->basyo.basyo1, &in->basyo.basyo2})
+    for (auto& x : *w) x = static_cast<int16_t>(x * omosa);
+  return in;
+}
+
 // The threat scan left out where it cannot matter changes nothing, also
 // with weights so heavy that values and threats run past int16.
 TEST(SearchSuite, SkippedThreatScansChangeNothing) {
@@ -120,10 +129,7 @@ TEST(SearchSuite, SkippedThreatScansChangeNothing) {
   };
   for (int omosa : {1, 9, 50, 60}) {
     for (size_t i = 0; i < ks.size(); i += 7) {
-      auto in = std::make_unique<SearchInput>();
-      test::junbi(*in, ks[i]);
-      for (auto* w : {&in->basyo.basyo1, &in->basyo.basyo2})
-        for (auto& x : *w) x = static_cast<int16_t>(x * omosa);
+      const auto in = omoiJunbi(ks[i], omosa);
       EXPECT_EQ(record(*in, true), record(*in, false)) << "weights x" << omosa << ", position " << i;
     }
   }
@@ -161,10 +167,7 @@ TEST(SearchSuite, SkippedThreatScansLeaveEveryListAsItWas) {
   auto s = std::make_unique<Search>(*t);
   for (int omosa : {1, 9}) {
     for (size_t i = 0; i < ks.size(); ++i) {
-      auto in = std::make_unique<SearchInput>();
-      test::junbi(*in, ks[i]);
-      for (auto* w : {&in->basyo.basyo1, &in->basyo.basyo2})
-        for (auto& x : *w) x = static_cast<int16_t>(x * omosa);
+      const auto in = omoiJunbi(ks[i], omosa);
       for (int k = 0; k < 5; ++k) {
         s->prepare(*in);
         narabiKurabe<1>(*s, *t, k,
