@@ -164,30 +164,43 @@ struct KomaBa {
   int ouDan1, ouDan2;
 };
 
-// The pieces of group R of both sides on the cells of `masu`: the sum of
-// f(s, own terms) over them.
-template <int R, class F>
-inline int32_t ruiGoto(const KomaBa& kb, const Syurui& y, const Komabit& masu, F&& f) {
+// Side's pieces of group R on the cells x of word i: the sum of f(s, own
+// terms) over them.
+template <int Side, int R, class F>
+inline int32_t ruiGoto(const KomaBa& kb, uint64_t x, int i, F& f) {
   int32_t sum = 0;
-  for (int i = 0; i < 2; ++i) {
-    for (uint64_t x = masu.w[i] & y.b[0][R].w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      sum += f(s, kb.ten<1, R>(s));
-    }
-    for (uint64_t x = masu.w[i] & y.b[1][R].w[i]; x != 0; x &= x - 1) {
-      const int s = i * 64 + std::countr_zero(x);
-      sum += f(s, kb.ten<2, R>(s));
-    }
+  for (; x != 0; x &= x - 1) {
+    const int s = i * 64 + std::countr_zero(x);
+    sum += f(s, kb.ten<Side, R>(s));
   }
   return sum;
 }
 
-// The same over every group.
+// The same over every group of Side's pieces on the cells of `masu`. A
+// word of `masu` with no cell skips its six group loops: a move changes the
+// terms of about two pieces, so most words of a side's changed cells are
+// empty.
+template <int Side, class F>
+inline int32_t zenRuiGoto(const KomaBa& kb, const Syurui& y, const Komabit& masu, F&& f) {
+  const auto& g = y.b[Side - 1];
+  int32_t sum = 0;
+  for (int i = 0; i < 2; ++i) {
+    const uint64_t m = masu.w[i];
+    if (m == 0) continue;
+    sum += ruiGoto<Side, kRuiOu>(kb, m & g[kRuiOu].w[i], i, f) +
+           ruiGoto<Side, kRuiFu>(kb, m & g[kRuiFu].w[i], i, f) +
+           ruiGoto<Side, kRuiKyou>(kb, m & g[kRuiKyou].w[i], i, f) +
+           ruiGoto<Side, kRuiKaku>(kb, m & g[kRuiKaku].w[i], i, f) +
+           ruiGoto<Side, kRuiHisya>(kb, m & g[kRuiHisya].w[i], i, f) +
+           ruiGoto<Side, kRuiKin>(kb, m & g[kRuiKin].w[i], i, f);
+  }
+  return sum;
+}
+
+// Both sides' pieces on the cells of `masu`.
 template <class F>
 inline int32_t zenRuiGoto(const KomaBa& kb, const Syurui& y, const Komabit& masu, F&& f) {
-  return ruiGoto<kRuiOu>(kb, y, masu, f) + ruiGoto<kRuiFu>(kb, y, masu, f) +
-         ruiGoto<kRuiKyou>(kb, y, masu, f) + ruiGoto<kRuiKaku>(kb, y, masu, f) +
-         ruiGoto<kRuiHisya>(kb, y, masu, f) + ruiGoto<kRuiKin>(kb, y, masu, f);
+  return zenRuiGoto<1>(kb, y, masu, f) + zenRuiGoto<2>(kb, y, masu, f);
 }
 
 // Every cell.
@@ -552,10 +565,17 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
     for (int i = 0; i < 2; ++i) d.w[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
   // The pieces on the cells of d: their terms now less the parent's.
-  kouho += zenRuiGoto(KomaBa(m, basyo), syurui, d, [&](int s, int32_t k) {
+  const auto sa = [&](int s, int32_t k) {
     if constexpr (Kaku) ko->t[s] = k;
     return k - oyaTen.t[s];
-  });
+  };
+  Komabit d1, d2;
+  for (int i = 0; i < 2; ++i) {
+    d1.w[i] = d.w[i] & k1.w[i];
+    d2.w[i] = d.w[i] & k2.w[i];
+  }
+  const KomaBa kb(m, basyo);
+  kouho += zenRuiGoto<1>(kb, syurui, d1, sa) + zenRuiGoto<2>(kb, syurui, d2, sa);
   if constexpr (Kaku) ko->sum = kouho;
 
   // A king's terms are the parent's while the king stays and nothing they
