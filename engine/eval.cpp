@@ -557,11 +557,12 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
       ban.w[i] |= bit(to, i);
     }
   }
-  // A rook on the enemy's first two ranks reads the enemy king's rank.
-  if (rankOf(m.oupl2) != rankOf(oya.oupl2)) {
+  // A rook on the enemy's first two ranks reads the enemy king's rank, which
+  // a king that did not move keeps.
+  if (m.oupl2 != oya.oupl2 && rankOf(m.oupl2) != rankOf(oya.oupl2)) {
     for (int i = 0; i < 2; ++i) d.w[i] |= syurui.b[0][kRuiHisya].w[i] & kHisyaDan1.w[i];
   }
-  if (rankOf(m.oupl1) != rankOf(oya.oupl1)) {
+  if (m.oupl1 != oya.oupl1 && rankOf(m.oupl1) != rankOf(oya.oupl1)) {
     for (int i = 0; i < 2; ++i) d.w[i] |= syurui.b[1][kRuiHisya].w[i] & kHisyaDan2.w[i];
   }
   // The pieces on the cells of d: their terms now less the parent's.
