@@ -349,7 +349,7 @@ void nokoriTen(const Men& m, const Basyo& basyo, Sennkei sennkei, int32_t& kouho
 // The term of n pieces in hand cell h (side*10 + kind, kind 2..8).
 int32_t motiKoma(int h, int32_t n) {
   if (n <= 0) return 0;
-  const int k = h % 10;
+  const int k = mod10(h);
   const int32_t v = kMotiBonus[k][n > 1 ? 1 : 0] + komaten[100 + k] * n;
   return h < 20 ? -v : v;
 }
@@ -520,7 +520,7 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
                           const Basyo& basyo, Sennkei sennkei, KomaTen* ko) {
   if constexpr (Kaku) *ko = oyaTen;
   int32_t kouho = oyaTen.sum;
-  const int to = saki % 100;
+  const int to = mod100(saki);
   // A side-1 piece reads toripl2 and "toripl1 < toripl2" on its square, a
   // side-2 piece toripl1 and "toripl1 > toripl2"; a side-1 pawn also reads
   // "toripl1 > toripl2" on the cell ahead (q-1), a side-2 pawn
@@ -604,9 +604,9 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
   int32_t moti = oyaTen.moti;
   int h = 0;
   if (moto > 100) {
-    h = moto / 100 * 10 + moto % 100;
-  } else if (to != 0 && oya.aru[to] != 0 && oya.aru[to] % 100 != OU) {
-    h = m.aru[to] / 100 * 10 + oya.aru[to] % 100 % 10;
+    h = moto / 100 * 10 + kindOf(moto);
+  } else if (to != 0 && oya.aru[to] != 0 && kindOf(oya.aru[to]) != OU) {
+    h = m.aru[to] / 100 * 10 + mod10(kindOf(oya.aru[to]));
   }
   if (h != 0) moti += motiKoma(h, m.arull[h]) - motiKoma(h, oya.arull[h]);
   if constexpr (Kaku) {

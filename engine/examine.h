@@ -109,7 +109,7 @@ inline int32_t Search::kikenSirabe() {
   const auto& w = M == 2 ? bs_.basyo2 : bs_.basyo1;
   constexpr int F = M == 2 ? 1 : -1;  // M's forward
   constexpr int o = O * 100;
-  const int to = p.saki % 100;
+  const int to = mod100(p.saki);
   const bool toru = p.saki != 0 && q.aru[to] != 0;
   int16_t kiken = 0;
   const auto& g = p.syurui.b[M - 1];
@@ -124,10 +124,10 @@ inline int32_t Search::kikenSirabe() {
     for (uint64_t x = (oogoma | (koma & omoi.w[i])) & ate.w[i]; x != 0; x &= x - 1) {
       const int s = i * 64 + std::countr_zero(x);
       const int32_t c = p.aru[s];
-      const int kd = c % 100;
+      const int kd = kindOf(c);
       const int32_t v = komaten[c];
       const int32_t ws = w[s];
-      const int32_t wk = kd == KY ? w[s / 10 * 10] : ws;
+      const int32_t wk = kd == KY ? w[s - rankOf(s)] : ws;
       int32_t k = 0;
       if (aM[s] > 0) {
         // O's pieces standing where they attack s; the last match wins.
@@ -230,9 +230,9 @@ void Search::kouhosirabeN() {
     for (int i = 0; i < 8; ++i) {
       const int n = kO + d[i];
       const int32_t c = p.aru[n];
-      if (c != SOTO && c / 100 != O && aM[n] == 0) nige = true;
-      if (c / 100 != M) continue;
-      const int k = c % 100;
+      if (c != SOTO && !sideIs<O>(c) && aM[n] == 0) nige = true;
+      if (!sideIs<M>(c)) continue;
+      const int k = kindOf(c);
       const bool atari = i == 0   ? atariFront(k)
                          : i <= 2 ? atariFrontDiag(k)
                          : i <= 5 ? atariSide(k)
@@ -255,7 +255,7 @@ void Search::kouhosirabeN() {
 
   // Recapture on the square where the parent's move ended.
   if constexpr (kTorikaesi<N, Leaf>) {
-    if (p.saki != 0 && p.saki % 100 == q.ksaki[q.ban] % 100) ten += M == 2 ? 50 : -50;
+    if (p.saki != 0 && mod100(p.saki) == mod100(q.ksaki[q.ban])) ten += M == 2 ? 50 : -50;
   }
 
   kouhosirabeSa(p, p.syurui, q, oyaTen_[N], p.moto, p.saki, ten, bs_, sk_);

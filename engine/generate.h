@@ -27,7 +27,7 @@ bool Search::iku(int32_t moto, int32_t saki) {
   const auto& wM = M == 2 ? bs_.basyo2 : bs_.basyo1;
 
   if (moto > 100) {
-    const int kd = moto % 100;
+    const int kd = kindOf(moto);
     if constexpr (Leaf) {
       if (wM[saki] <= 24 || qM[saki] < qO[saki] || kd == HI || kd == KA ||
           q.aru[saki + 1] == 100 + FU)
@@ -51,13 +51,13 @@ bool Search::iku(int32_t moto, int32_t saki) {
   }
 
   const int32_t pc = q.aru[moto];
-  const int kd = pc % 100;
+  const int kd = kindOf(pc);
   const int32_t cap = q.aru[saki];
   const bool toru = cap != 0;
   const bool nerawa = qO[moto] > 0;  // the piece is attacked where it stands
   const int fs = moto / 10;
-  const int rs = moto % 10;
-  const int rd = saki % 10;
+  const int rs = rankOf(moto);
+  const int rd = rankOf(saki);
   const bool zone = M == 2 ? (rs >= 7 || rd >= 7) : (rs <= 3 || rd <= 3);
 
   if (kd == OU) {
@@ -124,8 +124,8 @@ bool Search::iku(int32_t moto, int32_t saki) {
   }
 
   int h = 0;
-  if (toru && cap % 100 != OU) {
-    h = M * 10 + cap % 100 % 10;
+  if (toru && kindOf(cap) != OU) {
+    h = M * 10 + mod10(kindOf(cap));
     ++p.arull[h];
   }
   p.aru[moto] = 0;
@@ -173,7 +173,7 @@ bool Search::generate() {
         }
         const int to = s + d;
         const int32_t x = b[to];
-        if (x == 0 || x / 100 == O) return iku<N, Leaf>(s, to);
+        if (x == 0 || sideIs<O>(x)) return iku<N, Leaf>(s, to);
         return false;
       };
       const auto slide = [&](int d) {
@@ -183,11 +183,11 @@ bool Search::generate() {
             if (iku<N, Leaf>(s, to)) return true;
             continue;
           }
-          if (x / 100 == O) return iku<N, Leaf>(s, to);
+          if (sideIs<O>(x)) return iku<N, Leaf>(s, to);
           return false;
         }
       };
-      if (ugokiGoto<M>(c % 100, step, slide)) return true;
+      if (ugokiGoto<M>(kindOf(c), step, slide)) return true;
     }
   }
 

@@ -36,9 +36,30 @@ constexpr int sideOf(int32_t code) { return code / 100; }
 // by a division: most cells are empty, and the hot loops ask of every cell.
 constexpr bool side1(int32_t c) { return static_cast<uint32_t>(c - 100) < 100; }
 constexpr bool side2(int32_t c) { return static_cast<uint32_t>(c - 200) < 100; }
-constexpr int kindOf(int32_t code) { return code % 100; }
+template <int Side>
+constexpr bool sideIs(int32_t c) {
+  return Side == 1 ? side1(c) : side2(c);
+}
+// Remainders of the codes, squares and moves (all below 256) read from a
+// table: the search takes several of every move it examines, and a read is
+// fewer instructions than a division by a constant. Other numbers divide.
+template <int D>
+constexpr std::array<uint8_t, 256> makeAmari() {
+  std::array<uint8_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<uint8_t>(i % D);
+  return t;
+}
+inline constexpr std::array<uint8_t, 256> kAmari100 = makeAmari<100>();
+inline constexpr std::array<uint8_t, 256> kAmari10 = makeAmari<10>();
+constexpr int mod100(int32_t x) {
+  return static_cast<uint32_t>(x) < 256 ? kAmari100[static_cast<uint32_t>(x)] : x % 100;
+}
+constexpr int mod10(int32_t x) {
+  return static_cast<uint32_t>(x) < 256 ? kAmari10[static_cast<uint32_t>(x)] : x % 10;
+}
+constexpr int kindOf(int32_t code) { return mod100(code); }
 constexpr int fileOf(int sq) { return sq / 10; }
-constexpr int rankOf(int sq) { return sq % 10; }
+constexpr int rankOf(int sq) { return mod10(sq); }
 // Whether each of the numbers 0..127 is one of the board's 81 cells, a byte
 // each: the search asks it of both kings for every move it examines, and a
 // byte is read with fewer instructions than a bit.

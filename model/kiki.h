@@ -392,15 +392,15 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
   constexpr int O = 3 - M;
   const int to = saki > 100 ? saki - 100 : saki;
   if (moto > 100) {
-    const int kd = moto % 100;
+    const int kd = kindOf(moto);
     syurui.of(M, kd).set(to);
     kiki::hoKiki<M, 1>(aM, to, kd);
     if constexpr (Sen) kiki::senKiki<M, 1>(ko, aM, to, kd);
     return;
   }
   if (moto == 0) return;
-  const int kOld = oya[moto] % 100;
-  const int kNew = ko[to] % 100;
+  const int kOld = kindOf(oya[moto]);
+  const int kNew = kindOf(ko[to]);
   const int32_t cap = oya[to];
   syurui.of(M, kOld).clear(moto);
   syurui.of(M, kNew).set(to);
@@ -412,9 +412,10 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
   }
   if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
   if (cap != 0) {
-    syurui.of(O, cap % 100).clear(to);
-    kiki::hoKiki<O, -1>(aO, to, cap % 100);
-    if constexpr (Sen) kiki::senKiki<O, -1>(oya, aO, to, cap % 100);
+    const int kCap = kindOf(cap);
+    syurui.of(O, kCap).clear(to);
+    kiki::hoKiki<O, -1>(aO, to, kCap);
+    if constexpr (Sen) kiki::senKiki<O, -1>(oya, aO, to, kCap);
   }
 }
 

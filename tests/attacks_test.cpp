@@ -45,6 +45,20 @@ TEST(StartPosition, PiecesAndHands) {
   for (int v : m) EXPECT_EQ(v, 0);
 }
 
+// The table-read remainders and cell and side tests against plain
+// arithmetic, inside the tables' range and outside it.
+TEST(BoardNumbers, TablesAgreeWithDivision) {
+  for (int x = -300; x <= 600; ++x) {
+    EXPECT_EQ(mod100(x), x % 100) << x;
+    EXPECT_EQ(mod10(x), x % 10) << x;
+    EXPECT_EQ(kindOf(x), x % 100) << x;
+    EXPECT_EQ(rankOf(x), x % 10) << x;
+    EXPECT_EQ(isSquare(x), x >= 11 && x <= 99 && x % 10 != 0) << x;
+    EXPECT_EQ(sideIs<1>(x), x / 100 == 1) << x;
+    EXPECT_EQ(sideIs<2>(x), x / 100 == 2) << x;
+  }
+}
+
 TEST(StartPosition, KingsAndPawnRanks) {
   Ban b;
   Mochi m;
