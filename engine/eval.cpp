@@ -384,6 +384,13 @@ constexpr std::array<std::array<Komabit, 4>, 112> makeBanKage() {
 }
 constexpr std::array<std::array<Komabit, 4>, 112> kBanKage = makeBanKage();
 
+// Each cell alone.
+constexpr std::array<Komabit, 112> kHitotu = [] {
+  std::array<Komabit, 112> t{};
+  for (int s = 0; s < 112; ++s) t[s].set(s);
+  return t;
+}();
+
 // The eight neighbours of each square: what a king's terms read.
 constexpr std::array<Komabit, 112> makeKinbouMasu() {
   std::array<Komabit, 112> t{};
@@ -540,21 +547,20 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
   // The cells the move changed on the board. moto, now empty, is read only
   // for its neighbours' sake; the piece that left it takes its term with it.
   // The piece on `to` replaces the term of any piece it took.
-  // Bits are set without indexing by the cell's word: a store to one word
-  // read back with both would stall.
-  const auto bit = [](int s, int i) { return (s >> 6) == i ? uint64_t{1} << (s & 63) : 0; };
+  // Bits are read from a table, not set by indexing the cell's word: a
+  // store to one word read back with both would stall.
   Komabit ban;
   if (isSquare(moto)) {
     banKage(syurui, moto, d);
     kouho -= oyaTen.t[moto];
     if constexpr (Kaku) ko->t[moto] = 0;
-    for (int i = 0; i < 2; ++i) ban.w[i] |= bit(moto, i);
+    for (int i = 0; i < 2; ++i) ban.w[i] |= kHitotu[moto].w[i];
   }
   if (to != 0) {
     banKage(syurui, to, d);
     for (int i = 0; i < 2; ++i) {
-      d.w[i] |= bit(to, i);
-      ban.w[i] |= bit(to, i);
+      d.w[i] |= kHitotu[to].w[i];
+      ban.w[i] |= kHitotu[to].w[i];
     }
   }
   // A rook on the enemy's first two ranks reads the enemy king's rank, which
