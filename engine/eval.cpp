@@ -20,21 +20,6 @@ Sennkei sennkeiOf(const std::string& name) {
 
 namespace {
 
-// Rank and file*10 of every cell, looked up rather than divided out.
-struct Masu {
-  std::array<int8_t, 112> dan{};
-  std::array<int8_t, 112> suji10{};
-};
-constexpr Masu makeMasu() {
-  Masu m;
-  for (int s = 0; s < 112; ++s) {
-    m.dan[s] = static_cast<int8_t>(s % 10);
-    m.suji10[s] = static_cast<int8_t>(s / 10 * 10);
-  }
-  return m;
-}
-constexpr Masu kMasu = makeMasu();
-
 // Hand bonus by kind 2..8: [kind][0] for one piece, [kind][1] for more.
 constexpr int32_t kMotiBonus[9][2] = {{0, 0},   {0, 0},   {25, 35}, {25, 35}, {20, 30},
                                       {20, 30}, {20, 30}, {15, 25}, {20, 30}};
@@ -70,7 +55,7 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   const int32_t p = B[s];
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
-  const int r = kMasu.dan[s];
+  const int r = rankOf(s);
   // The conditions are taken as 0 or 1 rather than branched on: they follow
   // no pattern from one piece to the next.
   kouho += (A1[s] < A2[s]) * (w1[s] * v / 250);
@@ -85,7 +70,7 @@ inline void koma1(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   } else if constexpr (R == kRuiKin) {
     kouho -= w1[s] * v / (A2[s] * 10 + 40);
   } else if constexpr (R == kRuiKyou) {
-    kouho -= w1[kMasu.suji10[s]] * v / (A2[s] * 10 + 40) + r * 2;
+    kouho -= w1[s - r] * v / (A2[s] * 10 + 40) + r * 2;
   } else if constexpr (R == kRuiKaku) {
     kouho -= v - v * A2[s] / 5;
     kouho -= (p == 113) * w1[s];
@@ -110,7 +95,7 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   const int32_t p = B[s];
   const int32_t v = komaten[p];
   const int32_t t = ba.teban;
-  const int r = kMasu.dan[s];
+  const int r = rankOf(s);
   kouho -= (A2[s] < A1[s]) * (w2[s] * v / 250);
   if constexpr (R == kRuiFu) {
     kouho += w2[s] * v / (A1[s] * 10 + 40);
@@ -123,7 +108,7 @@ inline void koma2(const Ban& B, const Kiki& A1, const Kiki& A2, const Basyo& ba,
   } else if constexpr (R == kRuiKin) {
     kouho += w2[s] * v / (A1[s] * 10 + 40);
   } else if constexpr (R == kRuiKyou) {
-    kouho += w2[kMasu.suji10[s]] * v / (A1[s] * 10 + 40) - r * 2 + 20;
+    kouho += w2[s - r] * v / (A1[s] * 10 + 40) - r * 2 + 20;
   } else if constexpr (R == kRuiKaku) {
     kouho += v - v * A1[s] / 5;
     kouho += (p == 213) * w2[s];
