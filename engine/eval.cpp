@@ -512,7 +512,7 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
                           const Basyo& basyo, Sennkei sennkei, KomaTen* ko) {
   if constexpr (Kaku) *ko = oyaTen;
   int32_t kouho = oyaTen.sum;
-  const int to = mod100(saki);
+  const int to = sakiMasu(saki);
   // A side-1 piece reads toripl2 and "toripl1 < toripl2" on its square, a
   // side-2 piece toripl1 and "toripl1 > toripl2"; a side-1 pawn also reads
   // "toripl1 > toripl2" on the cell ahead (q-1), a side-2 pawn
@@ -596,8 +596,8 @@ inline void kouhosirabeSa(const Men& m, const Syurui& syurui, const Men& oya,
   int h = 0;
   if (moto > 100) {
     h = moto / 100 * 10 + kindOf(moto);
-  } else if (to != 0 && oya.aru[to] != 0 && kindOf(oya.aru[to]) != OU) {
-    h = m.aru[to] / 100 * 10 + mod10(kindOf(oya.aru[to]));
+  } else if (to != 0) {
+    h = motiMasu(sideOf(m.aru[to]), oya.aru[to]);
   }
   if (h != 0) moti += motiKoma(h, m.arull[h]) - motiKoma(h, oya.arull[h]);
   if constexpr (Kaku) {

@@ -109,7 +109,7 @@ inline int32_t Search::kikenSirabe() {
   const auto& w = M == 2 ? bs_.basyo2 : bs_.basyo1;
   constexpr int F = M == 2 ? 1 : -1;  // M's forward
   constexpr int o = O * 100;
-  const int to = mod100(p.saki);
+  const int to = sakiMasu(p.saki);
   const bool toru = p.saki != 0 && q.aru[to] != 0;
   int16_t kiken = 0;
   const auto& g = p.syurui.b[M - 1];
@@ -255,7 +255,7 @@ void Search::kouhosirabeN() {
 
   // Recapture on the square where the parent's move ended.
   if constexpr (kTorikaesi<N, Leaf>) {
-    if (p.saki != 0 && mod100(p.saki) == mod100(q.ksaki[q.ban])) ten += M == 2 ? 50 : -50;
+    if (p.saki != 0 && sakiMasu(p.saki) == sakiMasu(q.ksaki[q.ban])) ten += M == 2 ? 50 : -50;
   }
 
   kouhosirabeSa(p, p.syurui, q, oyaTen_[N], p.moto, p.saki, ten, bs_, sk_);

@@ -123,11 +123,8 @@ bool Search::iku(int32_t moto, int32_t saki) {
     }
   }
 
-  int h = 0;
-  if (toru && kindOf(cap) != OU) {
-    h = M * 10 + mod10(kindOf(cap));
-    ++p.arull[h];
-  }
+  const int h = motiMasu(M, cap);
+  if (h != 0) ++p.arull[h];
   p.aru[moto] = 0;
   p.moto = moto;
   bool stop = false;

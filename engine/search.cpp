@@ -21,10 +21,9 @@ inline void sasu(Ply& p, int32_t moto, int32_t saki) {
     return;
   }
   const bool naru = saki > 100;
-  const int to = naru ? saki - 100 : saki;
+  const int to = sakiMasu(saki);
   const int32_t pc = p.aru[moto];
-  const int32_t cap = p.aru[to];
-  if (cap != 0 && cap % 100 != OU) ++p.arull[M * 10 + cap % 100 % 10];
+  if (const int h = motiMasu(M, p.aru[to]); h != 0) ++p.arull[h];
   p.aru[to] = naru ? pc + 10 : pc;
   p.aru[moto] = 0;
 }
@@ -132,11 +131,11 @@ bool Search::tuika() const {
   const Ply& a1 = t_[1];
   const Ply& a2 = t_[2];
   const Ply& a3 = t_[3];
-  const int32_t s1 = a1.ksaki[a1.ban] % 100;
+  const int32_t s1 = sakiMasu(a1.ksaki[a1.ban]);
   const int32_t m2 = a2.kmoto[a2.ban];
-  const int32_t s2 = a2.ksaki[a2.ban] % 100;
+  const int32_t s2 = sakiMasu(a2.ksaki[a2.ban]);
   const int32_t m3 = a3.kmoto[a3.ban];
-  const int32_t s3 = a3.ksaki[a3.ban] % 100;
+  const int32_t s3 = sakiMasu(a3.ksaki[a3.ban]);
   if (s2 != 0 && s2 == s1) return true;
   if (s3 != 0 && s3 == s2) return true;
   // Only a board move has a source square: a drop's code and a pass's 0 name

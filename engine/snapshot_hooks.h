@@ -25,7 +25,7 @@ void Search::quick(YomiQuick& qk) const {
     } else {
       qk.cell[qk.n++] = static_cast<uint8_t>(yomiBanCell(m));
     }
-    qk.cell[qk.n++] = static_cast<uint8_t>(yomiBanCell(a.ksaki[a.ban] % 100));
+    qk.cell[qk.n++] = static_cast<uint8_t>(yomiBanCell(sakiMasu(a.ksaki[a.ban])));
   }
 }
 

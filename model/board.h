@@ -60,6 +60,16 @@ constexpr int mod10(int32_t x) {
 constexpr int kindOf(int32_t code) { return mod100(code); }
 constexpr int fileOf(int sq) { return sq / 10; }
 constexpr int rankOf(int sq) { return mod10(sq); }
+// The square a move ends on: its `saki` is the square, plus 100 when the
+// piece promotes.
+constexpr int sakiMasu(int32_t saki) { return saki > 100 ? saki - 100 : saki; }
+// The hand cell side `side` puts a captured code in, promotion taken off; 0
+// when the cell held nothing or a king.
+constexpr int motiMasu(int side, int32_t cap) {
+  if (cap == 0) return 0;
+  const int k = kindOf(cap);
+  return k == OU ? 0 : side * 10 + mod10(k);
+}
 // Whether each of the numbers 0..127 is one of the board's 81 cells, a byte
 // each: the search asks it of both kings for every move it examines, and a
 // byte is read with fewer instructions than a bit.

@@ -390,7 +390,7 @@ template <int M, bool Sen>
 inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki, Kiki& aM,
                       Kiki& aO, Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
   constexpr int O = 3 - M;
-  const int to = saki > 100 ? saki - 100 : saki;
+  const int to = sakiMasu(saki);
   if (moto > 100) {
     const int kd = kindOf(moto);
     syurui.of(M, kd).set(to);
@@ -520,7 +520,7 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
   toripl2 = oya2;
   syurui = oyaY;
   if (moto == 0) return;
-  const int to = saki > 100 ? saki - 100 : saki;
+  const int to = sakiMasu(saki);
   const int from = moto > 100 ? 0 : moto;
   senSa<1>(oya, ko, toripl1, oya1, oyaY, from, to);
   senSa<2>(oya, ko, toripl2, oya2, oyaY, from, to);
