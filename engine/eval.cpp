@@ -5,6 +5,12 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define SYOUGI_X86_SIMD 1
+#endif
+
+#include "model/simd.h"
 
 namespace syougi {
 
@@ -431,7 +437,8 @@ struct KikiSa {
   Komabit sa1, sa2;  // toripl1, toripl2 changed
   Komabit lt, gt;    // toripl1 < toripl2, toripl1 > toripl2 changed truth
 };
-inline KikiSa kikiSa(const Men& a, const Men& b) {
+// The same sixteen cells at a time: every x86-64 has SSE2.
+inline KikiSa kikiSaKihon(const Men& a, const Men& b) {
   KikiSa r{};
 #ifdef __SSE2__
   // The masks are gathered in scalars: kept in memory word by word and read
@@ -463,6 +470,75 @@ inline KikiSa kikiSa(const Men& a, const Men& b) {
   }
 #endif
   return r;
+}
+
+#ifdef SYOUGI_X86_SIMD
+// Thirty-two cells at a time: cells 0..95 in three loads, 96..111 in a
+// fourth of sixteen, the rest of it zero on both sides.
+[[gnu::target("avx2"), gnu::noinline]] KikiSa kikiSaAvx2(const Men& a, const Men& b) {
+  uint64_t s1[4], s2[4], lt[4], gt[4];
+  for (int i = 0; i < 4; ++i) {
+    __m256i x[4];
+    const Kiki* k[4] = {&a.toripl1, &a.toripl2, &b.toripl1, &b.toripl2};
+    for (int j = 0; j < 4; ++j) {
+      x[j] = i < 3 ? _mm256_load_si256(reinterpret_cast<const __m256i*>(k[j]->data() + i * 32))
+                   : _mm256_zextsi128_si256(
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(k[j]->data() + 96)));
+    }
+    const __m256i a1 = x[0], a2 = x[1], b1 = x[2], b2 = x[3];
+    s1[i] = static_cast<uint32_t>(~_mm256_movemask_epi8(_mm256_cmpeq_epi8(a1, b1)));
+    s2[i] = static_cast<uint32_t>(~_mm256_movemask_epi8(_mm256_cmpeq_epi8(a2, b2)));
+    lt[i] = static_cast<uint32_t>(_mm256_movemask_epi8(
+        _mm256_xor_si256(_mm256_cmpgt_epi8(a2, a1), _mm256_cmpgt_epi8(b2, b1))));
+    gt[i] = static_cast<uint32_t>(_mm256_movemask_epi8(
+        _mm256_xor_si256(_mm256_cmpgt_epi8(a1, a2), _mm256_cmpgt_epi8(b1, b2))));
+  }
+  KikiSa r;
+  const auto put = [](Komabit& k, const uint64_t (&m)[4]) {
+    k.w[0] = m[0] | m[1] << 32;
+    k.w[1] = m[2] | m[3] << 32;
+  };
+  put(r.sa1, s1);
+  put(r.sa2, s2);
+  put(r.lt, lt);
+  put(r.gt, gt);
+  return r;
+}
+
+// Sixty-four cells at a time into mask registers: cells 64..111 are read
+// under a mask, nothing past the counts.
+[[gnu::target("avx512f,avx512bw"), gnu::noinline]] KikiSa kikiSaAvx512(const Men& a,
+                                                                       const Men& b) {
+  KikiSa r;
+  for (int i = 0; i < 2; ++i) {
+    const __mmask64 m = i == 0 ? ~__mmask64{0} : (__mmask64{1} << 48) - 1;
+    const __m512i a1 = _mm512_maskz_loadu_epi8(m, a.toripl1.data() + i * 64);
+    const __m512i a2 = _mm512_maskz_loadu_epi8(m, a.toripl2.data() + i * 64);
+    const __m512i b1 = _mm512_maskz_loadu_epi8(m, b.toripl1.data() + i * 64);
+    const __m512i b2 = _mm512_maskz_loadu_epi8(m, b.toripl2.data() + i * 64);
+    r.sa1.w[i] = _mm512_cmpneq_epi8_mask(a1, b1);
+    r.sa2.w[i] = _mm512_cmpneq_epi8_mask(a2, b2);
+    r.lt.w[i] = _mm512_cmplt_epi8_mask(a1, a2) ^ _mm512_cmplt_epi8_mask(b1, b2);
+    r.gt.w[i] = _mm512_cmpgt_epi8_mask(a1, a2) ^ _mm512_cmpgt_epi8_mask(b1, b2);
+  }
+  return r;
+}
+#endif
+
+// Every candidate's evaluation starts here: the widest compare the
+// processor has.
+inline KikiSa kikiSa(const Men& a, const Men& b) {
+#ifdef SYOUGI_X86_SIMD
+  switch (simd()) {
+    case Simd::kAvx512:
+      return kikiSaAvx512(a, b);
+    case Simd::kAvx2:
+      return kikiSaAvx2(a, b);
+    case Simd::kKihon:
+      break;
+  }
+#endif
+  return kikiSaKihon(a, b);
 }
 
 }  // namespace

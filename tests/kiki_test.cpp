@@ -14,6 +14,7 @@
 #include "model/board.h"
 #include "model/kiki.h"
 #include "model/rules.h"
+#include "model/simd.h"
 #include "tests/search_helpers.h"
 
 using namespace syougi;
@@ -140,11 +141,14 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
 }
 
 // Every move and the pass of random games with random square weights, stage
-// and strategy; and the terms it carries on to the next ply.
+// and strategy; and the terms it carries on to the next ply. The games take
+// turns at the vector levels this processor runs.
 TEST(KouhosirabeSa, EveryMoveOfRandomGamesScoresAsThePlainEvaluation) {
   std::mt19937 rng(20261209);
   int checked = 0;
+  const Simd levels[] = {Simd::kKihon, Simd::kAvx2, Simd::kAvx512};
   for (int game = 0; game < 40; ++game) {
+    setSimd(levels[game % 3]);
     Basyo bs;
     for (int s = 0; s < 112; ++s) {
       bs.basyo1[s] = static_cast<int32_t>(rng() % 60);
@@ -185,6 +189,7 @@ TEST(KouhosirabeSa, EveryMoveOfRandomGamesScoresAsThePlainEvaluation) {
       M = 3 - M;
     }
   }
+  setSimd(simdMax());
   EXPECT_GT(checked, 50000);
 }
 

@@ -1,0 +1,28 @@
+// The vector instructions this processor runs beyond the SSE2 of every
+// x86-64: a few hot kernels of the search have a version for each, chosen
+// at run time, so one build runs everywhere and as fast as the processor
+// allows.
+#pragma once
+
+#include <cstdint>
+
+namespace syougi {
+
+enum class Simd : uint8_t { kKihon, kAvx2, kAvx512 };
+
+namespace simd_detail {
+// Read on every call of a kernel. Zero (the basic kernels) until the
+// processor has been asked, so a kernel run before that is still right.
+extern Simd ima;
+}  // namespace simd_detail
+
+// The level the kernels use now.
+inline Simd simd() { return simd_detail::ima; }
+// The highest level this processor runs; SYOUGI_SIMD ("kihon", "avx2")
+// set in the environment lowers it, to compare the kernels.
+Simd simdMax();
+// Uses `s`, or the highest level below it that the processor runs. For
+// tests and benchmarks of each kernel.
+void setSimd(Simd s);
+
+}  // namespace syougi
