@@ -246,6 +246,48 @@ inline void hoKiki(Kiki& a, int s, int kind) {
   for (int i = 0; i < st.n; ++i) a[s + F * st.d[i]] += Sign;
 }
 
+// The same steps as one row of cells: for each side and kind, +1 on the
+// cells a piece reaches from cell 32. A piece's steps lie within 12 cells
+// of it, so a run of 32 cells from s - 12 holds them all.
+constexpr std::array<std::array<std::array<int8_t, 64>, 19>, 2> makeHoRetu() {
+  std::array<std::array<std::array<int8_t, 64>, 19>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    const int f = side == 0 ? 1 : -1;
+    for (int k = 0; k < 19; ++k) {
+      for (int i = 0; i < kSteps[k].n; ++i) t[side][k][32 + f * kSteps[k].d[i]] = 1;
+    }
+  }
+  return t;
+}
+alignas(64) inline constexpr auto kHoRetu = makeHoRetu();
+
+// hoKiki by rows of sixteen cells: the 32 cells from s - 12, moved inside
+// the counts at either end. A piece in play has its steps inside them (a
+// side-1 knight stands on rank 3 or below, a side-2 one on rank 7 or
+// above).
+template <int Side, int Sign>
+inline void hoKikiRetu(Kiki& a, int s, int kind) {
+#ifdef __SSE2__
+  const int w0 = std::clamp(s - 12, 0, 112 - 32);
+  const int8_t* r = kHoRetu[Side - 1][kind].data() + 32 + w0 - s;
+  auto* p = reinterpret_cast<__m128i*>(a.data() + w0);
+  const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
+  const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 16));
+  __m128i x0 = _mm_loadu_si128(p), x1 = _mm_loadu_si128(p + 1);
+  if constexpr (Sign > 0) {
+    x0 = _mm_add_epi8(x0, r0);
+    x1 = _mm_add_epi8(x1, r1);
+  } else {
+    x0 = _mm_sub_epi8(x0, r0);
+    x1 = _mm_sub_epi8(x1, r1);
+  }
+  _mm_storeu_si128(p, x0);
+  _mm_storeu_si128(p + 1, x1);
+#else
+  hoKiki<Side, Sign>(a, s, kind);
+#endif
+}
+
 // The sliding lines of a piece of `kind` on s.
 template <int Side, int Sign = 1>
 inline void senKiki(const Ban& b, Kiki& a, int s, int kind) {
@@ -394,7 +436,7 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
   if (moto > 100) {
     const int kd = kindOf(moto);
     syurui.of(M, kd).set(to);
-    kiki::hoKiki<M, 1>(aM, to, kd);
+    kiki::hoKikiRetu<M, 1>(aM, to, kd);
     if constexpr (Sen) kiki::senKiki<M, 1>(ko, aM, to, kd);
     return;
   }
@@ -404,8 +446,8 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
   const int32_t cap = oya[to];
   syurui.of(M, kOld).clear(moto);
   syurui.of(M, kNew).set(to);
-  kiki::hoKiki<M, -1>(aM, moto, kOld);
-  kiki::hoKiki<M, 1>(aM, to, kNew);
+  kiki::hoKikiRetu<M, -1>(aM, moto, kOld);
+  kiki::hoKikiRetu<M, 1>(aM, to, kNew);
   if constexpr (Sen) {
     kiki::senKiki<M, -1>(oya, aM, moto, kOld);
     kiki::senKiki<M, 1>(ko, aM, to, kNew);
@@ -414,7 +456,7 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
   if (cap != 0) {
     const int kCap = kindOf(cap);
     syurui.of(O, kCap).clear(to);
-    kiki::hoKiki<O, -1>(aO, to, kCap);
+    kiki::hoKikiRetu<O, -1>(aO, to, kCap);
     if constexpr (Sen) kiki::senKiki<O, -1>(oya, aO, to, kCap);
   }
 }
