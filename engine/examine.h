@@ -71,11 +71,7 @@ void Search::narabekae() {
   if (!better<N>(v, p.kten[W - 1])) return;  // not better than the last slot
   // The list is sorted: the slots v beats are the last ones. They move one
   // place down, the last one falls off, and v goes before the first of them.
-  // The slots past the filled ones all hold the starting value: moving them
-  // would copy each onto its like, so the move starts at the first of them.
-  int& n = kosuu_[N];
-  int i = n < W ? n : W - 1;
-  if (n < W) ++n;
+  int i = W - 1;
   for (; i > 0 && better<N>(v, p.kten[i - 1]); --i) {
     p.kmoto[i] = p.kmoto[i - 1];
     p.ksaki[i] = p.ksaki[i - 1];

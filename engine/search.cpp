@@ -87,7 +87,6 @@ template <int N>
 void Search::resetList() {
   Ply& p = t_[N];
   p.saikou = kRow[N].init;
-  kosuu_[N] = 0;
   for (int i = 0; i < kRow[N].width; ++i) {
     p.kmoto[i] = 0;
     p.ksaki[i] = 0;

@@ -129,7 +129,6 @@ class Search {
   std::array<std::string, 4> bookMei_{};
   int32_t bookDeep_ = 0;               // bonus of the ply-1 move being searched
   std::array<int32_t, 10> passAnc_{};  // pass terms of the ancestors, per ply
-  std::array<int, 10> kosuu_{};        // per ply, the list slots filled so far
   // Per ply N, the terms of the position ply N moves from; set by the
   // parent's search of the move (Sumi) or else counted afresh.
   std::array<KomaTen, 10> oyaTen_{};
