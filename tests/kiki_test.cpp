@@ -240,3 +240,31 @@ TEST(KikiSasu, MoreSlidingPiecesThanAGameHas) {
   for (const Sasite& s : sasiteOf(1, b, h)) ASSERT_TRUE(sameAsFresh(1, b, h, s));
   for (const Sasite& s : sasiteOf(2, b, h)) ASSERT_TRUE(sameAsFresh(2, b, h, s));
 }
+
+// The single steps added as one row of cells are the step table's: every
+// kind of both sides, added and taken away, on every square a piece of it
+// can stand on, next to both ends of the counts too.
+template <int Side, int Sign>
+void hoRetuOnaji(std::mt19937& rng) {
+  for (int kind : {OU, HI, KA, KI, GI, KE, KY, FU, RY, UM, NG, NK, NY, TO}) {
+    for (int s = 11; s <= 99; ++s) {
+      const int r = s % 10;
+      if (r == 0) continue;
+      if (kind == KE && (Side == 1 ? r <= 2 : r >= 8)) continue;  // no knight stands there
+      Kiki a;
+      for (auto& c : a) c = static_cast<Kazu>(rng() % 9);
+      Kiki b = a;
+      kiki::hoKiki<Side, Sign>(a, s, kind);
+      kiki::hoKikiRetu<Side, Sign>(b, s, kind);
+      ASSERT_TRUE(a == b) << "side " << Side << " kind " << kind << " on " << s;
+    }
+  }
+}
+
+TEST(KikiSasu, StepRowsAddWhatTheStepsAdd) {
+  std::mt19937 rng(20261210);
+  hoRetuOnaji<1, 1>(rng);
+  hoRetuOnaji<1, -1>(rng);
+  hoRetuOnaji<2, 1>(rng);
+  hoRetuOnaji<2, -1>(rng);
+}
