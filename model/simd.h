@@ -1,7 +1,7 @@
 // The vector instructions this processor runs beyond the SSE2 of every
-// x86-64: a few hot kernels of the search have a version for each, chosen
-// at run time, so one build runs everywhere and as fast as the processor
-// allows.
+// x86-64: the compare of each candidate's attack counts with its parent's
+// has a version for each, chosen at run time, so that one build runs
+// everywhere and as fast as the processor allows.
 #pragma once
 
 #include <cstdint>

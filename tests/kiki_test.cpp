@@ -140,6 +140,16 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
   EXPECT_GT(checked, 100000);
 }
 
+// A level is used when the processor runs it, else the highest below it
+// that it does: so the games below take turns at every level it has.
+TEST(KouhosirabeSa, VectorLevelsAreUsedAsFarAsTheProcessorRunsThem) {
+  for (Simd s : {Simd::kKihon, Simd::kAvx2, Simd::kAvx512}) {
+    setSimd(s);
+    EXPECT_EQ(simd(), std::min(s, simdMax())) << static_cast<int>(s);
+  }
+  setSimd(simdMax());
+}
+
 // Every move and the pass of random games with random square weights, stage
 // and strategy; and the terms it carries on to the next ply. The games take
 // turns at the vector levels this processor runs.
