@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "engine/narabe.h"
 #include "engine/rows.h"
 #include "engine/search.h"
 #include "model/ugoki.h"
@@ -62,25 +63,6 @@ template <int O>
 inline constexpr std::array<std::array<uint16_t, 256>, 4> kSemete = makeSemete<O>();
 
 }  // namespace
-
-template <int N>
-void Search::narabekae() {
-  Ply& p = t_[N];
-  constexpr int W = kRow[N].width;
-  const int16_t v = static_cast<int16_t>(p.ten);
-  if (!better<N>(v, p.kten[W - 1])) return;  // not better than the last slot
-  // The list is sorted: the slots v beats are the last ones. They move one
-  // place down, the last one falls off, and v goes before the first of them.
-  int i = W - 1;
-  for (; i > 0 && better<N>(v, p.kten[i - 1]); --i) {
-    p.kmoto[i] = p.kmoto[i - 1];
-    p.ksaki[i] = p.ksaki[i - 1];
-    p.kten[i] = p.kten[i - 1];
-  }
-  p.kmoto[i] = p.moto;
-  p.ksaki[i] = p.saki;
-  p.kten[i] = v;
-}
 
 // Ply N's move moto -> saki made on its board (a candidate being examined,
 // or the move searched): its counts, piece squares and kings, from the
@@ -309,7 +291,7 @@ void Search::kouhosirabeN() {
     const int16_t v = static_cast<int16_t>(ten);
     if (v > p.saikou) p.saikou = v;
   } else {
-    narabekae<N>();
+    narabekae<N>(p);
   }
 }
 

@@ -98,8 +98,6 @@ class Search {
   template <int N>
   [[gnu::always_inline]] void hoKousin(int32_t moto, int32_t saki);
   template <int N>
-  void narabekae();
-  template <int N>
   void resetList();
   template <int N>
   int32_t passTerms() const;

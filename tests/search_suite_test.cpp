@@ -140,11 +140,15 @@ TEST(SearchSuite, SkippedThreatScansChangeNothing) {
 // filled one before it).
 template <int N>
 void narabiKurabe(Search& s, PlyTable& t, int k, const std::string& where) {
+  // The list's own slots: past its width the arrays hold what no ply reads.
   const auto list = [&](bool habuku) {
     s.kikenHabuku = habuku;
     s.kouhoList<N>();
     const Ply& p = t[N];
-    return std::tuple(p.kmoto, p.ksaki, p.kten, p.saikou);
+    constexpr int w = N >= 5 ? 21 : kListMax;
+    return std::tuple(std::vector<int32_t>(p.kmoto.begin(), p.kmoto.begin() + w),
+                      std::vector<int32_t>(p.ksaki.begin(), p.ksaki.begin() + w),
+                      std::vector<int16_t>(p.kten.begin(), p.kten.begin() + w), p.saikou);
   };
   const auto plain = list(false);
   ASSERT_EQ(list(true), plain) << where << ", ply " << N;
