@@ -5,12 +5,11 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define SYOUGI_X86_SIMD 1
-#endif
 
 #include "model/simd.h"
+#ifdef SYOUGI_X86_SIMD
+#include <immintrin.h>
+#endif
 
 namespace syougi {
 

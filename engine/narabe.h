@@ -28,6 +28,8 @@ inline void narabekae(Ply& p) {
   // place down, the last one falls off, and v goes before the first of them.
 #ifdef __SSE2__
   if constexpr (W == 21) {
+    // Reads reach slot 23 and the moved slots slot 39.
+    static_assert(kListMax >= 40);
     // The lists of 21 slots at once: the slots v beats found by one compare,
     // and twenty slots moved whatever their number (the arrays hold 40, so
     // the slots past the list take copies no ply reads). A loop ran about

@@ -8,7 +8,7 @@ namespace syougi {
 namespace {
 
 Simd processor() {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#ifdef SYOUGI_X86_SIMD
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
     return Simd::kAvx512;

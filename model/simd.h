@@ -6,6 +6,12 @@
 
 #include <cstdint>
 
+// Where the AVX2 and AVX-512 versions are built at all: x86-64, with a
+// compiler that builds a function for an instruction set of its own.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define SYOUGI_X86_SIMD 1
+#endif
+
 namespace syougi {
 
 enum class Simd : uint8_t { kKihon, kAvx2, kAvx512 };
