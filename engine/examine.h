@@ -74,8 +74,19 @@ inline void Search::hoKousin(int32_t moto, int32_t saki) {
   // A captured king leaves the old square in place rather than garbage.
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
-  kikiSasuSa<sideAt(N)>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, moto, saki, p.toripl1,
-                        p.toripl2, p.syurui, p.oupl1, p.oupl2);
+  constexpr int M = sideAt(N);
+  if (moto > 0 && moto < 100) {
+    Uki& u = uki_[N];
+    if (u.moto != moto) {
+      kikiUku<M>(q.aru, q.toripl1, q.toripl2, q.syurui, moto, u.ban, u.a1, u.a2, u.y);
+      u.moto = moto;
+    }
+    kikiOku<M>(u.ban, u.a1, u.a2, u.y, kindOf(q.aru[moto]), p.aru, saki, p.toripl1, p.toripl2,
+               p.syurui, p.oupl1, p.oupl2);
+    return;
+  }
+  kikiSasuSa<M>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, moto, saki, p.toripl1, p.toripl2,
+                p.syurui, p.oupl1, p.oupl2);
 }
 
 // Threats: the largest loss O can inflict on one of M's pieces of ply N's

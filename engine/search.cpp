@@ -190,6 +190,7 @@ bool Search::kouhoTukuru() {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
   resetList<N>();
+  uki_[N].moto = 0;
   passAnc_[N] = passTerms<N>();
   oyaTenMotu<N>();
   p.aru = q.aru;
@@ -280,6 +281,7 @@ void Search::leaf() {
   p.saikou = kRow[N].init;
   leafMin_ = 32767;
   for (int j = N - 1; j >= 2; j -= 2) leafMin_ = std::min(leafMin_, t_[j].saikou);
+  uki_[N].moto = 0;
   passAnc_[N] = passTerms<N>();
   oyaTenMotu<N>();
   p.aru = q.aru;

@@ -131,6 +131,15 @@ class Search {
   // parent's search of the move (Sumi) or else counted afresh.
   std::array<KomaTen, 10> oyaTen_{};
   std::array<bool, 10> oyaTenSumi_{};
+  // Per ply N, its parent with the piece on `moto` lifted (kikiUku), shared
+  // by that piece's moves; moto 0 when none is kept.
+  struct Uki {
+    int32_t moto = 0;
+    Ban ban{};
+    Kiki a1{}, a2{};
+    Syurui y{};
+  };
+  std::array<Uki, 10> uki_{};
   bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;
   int16_t leafMin_ = 32767;  // the lowest value of the side-1 plies above the leaf scan

@@ -511,61 +511,103 @@ constexpr std::array<SenKage, 112> makeSenKage() {
 }
 inline constexpr std::array<SenKage, 112> kSenKage = makeSenKage();
 
-// The lines of side Side's sliders, other than those on `from` and `to`,
-// that pass `from` or `to` (0 for none): walked again, off on `oya` and on
-// on `ko`. A line that passes neither cell is the same on both boards, and a
-// cell no line of the side passed has no count of the side (`oyaA`).
+// The lines of side Side's sliders, other than one on c itself, that pass
+// cell c, whose piece changed: walked again, off on `oya` and on on `ko`. A
+// line that does not pass c is the same on both boards, and a cell no line
+// of the side passed has no count of the side (`oyaA`). A slider is found
+// only on the lines of its own kind through c, so each has the one
+// direction toward it.
 template <int Side>
 inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, const Syurui& y,
-                  int from, int to) {
-  const int f = oyaA[from] == 0 ? 0 : from;  // the cells to look from
-  const int t = oyaA[to] == 0 ? 0 : to;
-  if (f == 0 && t == 0) return;
+                  int c) {
+  if (oyaA[c] == 0) return;
   const auto& g = y.b[Side - 1];
-  const SenKage& kf = kSenKage[f];
-  const SenKage& kt = kSenKage[t];
+  const SenKage& k = kSenKage[c];
   for (int w = 0; w < 2; ++w) {
-    const uint64_t hi = g[kRuiHisya].w[w] & (kf.juuji[w] | kt.juuji[w]);
-    const uint64_t ka = g[kRuiKaku].w[w] & (kf.naname[w] | kt.naname[w]);
-    const uint64_t ky = g[kRuiKyou].w[w] & (kf.yari[Side - 1][w] | kt.yari[Side - 1][w]);
-    for (uint64_t x = hi | ka | ky; x != 0; x &= x - 1) {
+    const uint64_t x0 = (g[kRuiHisya].w[w] & k.juuji[w]) | (g[kRuiKaku].w[w] & k.naname[w]) |
+                        (g[kRuiKyou].w[w] & k.yari[Side - 1][w]);
+    for (uint64_t x = x0; x != 0; x &= x - 1) {
       const int s = w * 64 + std::countr_zero(x);
-      if (s == from || s == to) continue;
-      const uint64_t b = x & -x;
-      // The lines from s through either cell, with the nearer cell's steps
-      // when both lie on one; a lance has its forward line only.
-      const unsigned kata = (hi & b) ? 0x0Fu : (ka & b) ? 0xF0u : (Side == 1 ? 1u << 2 : 1u << 3);
-      const int fi = f != 0 ? kiki::houkouOf(s, f) : -1;
-      const int ti = t != 0 ? kiki::houkouOf(s, t) : -1;
-      const bool fOn = fi >= 0 && (kata >> fi & 1u);
-      const bool tOn = ti >= 0 && (kata >> ti & 1u);
-      if (fOn && tOn && fi == ti) {
-        const int k = std::min(kiki::kyoriOf(s, f), kiki::kyoriOf(s, t));
-        kiki::senHoukouSa<Side>(oya, ko, a, s, fi, k);
-        continue;
-      }
-      if (fOn) kiki::senHoukouSa<Side>(oya, ko, a, s, fi, kiki::kyoriOf(s, f));
-      if (tOn) kiki::senHoukouSa<Side>(oya, ko, a, s, ti, kiki::kyoriOf(s, t));
+      kiki::senHoukouSa<Side>(oya, ko, a, s, kiki::houkouOf(s, c), kiki::kyoriOf(s, c));
     }
   }
 }
 
+// A board move in two halves, each an update by one changed cell, so that
+// the moves of one piece can share the first: kikiUku lifts side M's piece
+// off moto (the counts and piece squares of the parent without it, on
+// `uki`, the parent's board with moto empty), kikiOku puts it on saki from
+// there.
+template <int M>
+inline void kikiUku(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Syurui& oyaY,
+                    int32_t moto, Ban& uki, Kiki& uki1, Kiki& uki2, Syurui& ukiY) {
+  uki = oya;
+  uki[moto] = 0;
+  uki1 = oya1;
+  uki2 = oya2;
+  ukiY = oyaY;
+  senSa<1>(oya, uki, uki1, oya1, oyaY, moto);
+  senSa<2>(oya, uki, uki2, oya2, oyaY, moto);
+  const int kd = kindOf(oya[moto]);
+  Kiki& aM = M == 1 ? uki1 : uki2;
+  ukiY.of(M, kd).clear(moto);
+  kiki::hoKikiRetu<M, -1>(aM, moto, kd);
+  kiki::senKiki<M, -1>(oya, aM, moto, kd);
+}
+
+// The piece lifted by kikiUku, of kind kOld, put on saki (saki + 100 when it
+// promotes) on `ko`, taking what stood there.
+template <int M>
+inline void kikiOku(const Ban& uki, const Kiki& uki1, const Kiki& uki2, const Syurui& ukiY,
+                    int kOld, const Ban& ko, int32_t saki, Kiki& toripl1, Kiki& toripl2,
+                    Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
+  constexpr int O = 3 - M;
+  const int to = sakiMasu(saki);
+  toripl1 = uki1;
+  toripl2 = uki2;
+  syurui = ukiY;
+  // A slider taken on `to` is not walked here: its lines come off below.
+  senSa<1>(uki, ko, toripl1, uki1, ukiY, to);
+  senSa<2>(uki, ko, toripl2, uki2, ukiY, to);
+  Kiki& aM = M == 1 ? toripl1 : toripl2;
+  Kiki& aO = M == 1 ? toripl2 : toripl1;
+  const int kNew = kindOf(ko[to]);
+  syurui.of(M, kNew).set(to);
+  kiki::hoKikiRetu<M, 1>(aM, to, kNew);
+  kiki::senKiki<M, 1>(ko, aM, to, kNew);
+  if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
+  const int32_t cap = uki[to];
+  if (cap != 0) {
+    const int kCap = kindOf(cap);
+    syurui.of(O, kCap).clear(to);
+    kiki::hoKikiRetu<O, -1>(aO, to, kCap);
+    kiki::senKiki<O, -1>(uki, aO, to, kCap);
+  }
+}
+
 // The same counts as kikiSasu, from the parent's full counts oya1 / oya2 and
-// piece squares oyaY: the moved, dropped or captured piece's steps and lines,
-// and the other lines through the two cells the move changed. A pass leaves
-// them as they were.
+// piece squares oyaY: a drop's steps and lines and the other lines through
+// its cell; a board move lifted and put down. A pass leaves them as they
+// were.
 template <int M>
 inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Syurui& oyaY,
                        const Ban& ko, int32_t moto, int32_t saki, Kiki& toripl1, Kiki& toripl2,
                        Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
+  if (moto > 0 && moto < 100) {
+    Ban uki;
+    Kiki uki1, uki2;
+    Syurui ukiY;
+    kikiUku<M>(oya, oya1, oya2, oyaY, moto, uki, uki1, uki2, ukiY);
+    kikiOku<M>(uki, uki1, uki2, ukiY, kindOf(oya[moto]), ko, saki, toripl1, toripl2, syurui,
+               oupl1, oupl2);
+    return;
+  }
   toripl1 = oya1;
   toripl2 = oya2;
   syurui = oyaY;
   if (moto == 0) return;
-  const int to = sakiMasu(saki);
-  const int from = moto > 100 ? 0 : moto;
-  senSa<1>(oya, ko, toripl1, oya1, oyaY, from, to);
-  senSa<2>(oya, ko, toripl2, oya2, oyaY, from, to);
+  senSa<1>(oya, ko, toripl1, oya1, oyaY, saki);
+  senSa<2>(oya, ko, toripl2, oya2, oyaY, saki);
   komaUgoku<M, true>(oya, ko, moto, saki, M == 1 ? toripl1 : toripl2, M == 1 ? toripl2 : toripl1,
                      syurui, oupl1, oupl2);
 }
