@@ -3,11 +3,27 @@
 
 #include <array>
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace syougi {
 
 // Board `aru`: cells 0..111, square = file*10 + rank, 1 = off-board, 0 = empty.
 using Ban = std::array<int32_t, 112>;
+// A board copied by fixed vector moves: the compiler's own copy of its 448
+// bytes is a string instruction, slow to start for one board.
+inline void banUtusu(Ban& to, const Ban& from) {
+#ifdef __SSE2__
+  const auto* s = reinterpret_cast<const __m128i*>(from.data());
+  auto* d = reinterpret_cast<__m128i*>(to.data());
+#pragma GCC unroll 28
+  for (int i = 0; i < 28; ++i) _mm_storeu_si128(d + i, _mm_loadu_si128(s + i));
+#else
+  to = from;
+#endif
+}
+
 // Hands `arull`: cell side*10 + kind holds the count of that kind.
 using Mochi = std::array<int32_t, 29>;
 // Attack counts `toripl1` / `toripl2`, indexed like the board. Only the

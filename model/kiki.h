@@ -541,7 +541,7 @@ inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, cons
 template <int M>
 inline void kikiUku(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Syurui& oyaY,
                     int32_t moto, Ban& uki, Kiki& uki1, Kiki& uki2, Syurui& ukiY) {
-  uki = oya;
+  banUtusu(uki, oya);
   uki[moto] = 0;
   uki1 = oya1;
   uki2 = oya2;
