@@ -193,7 +193,7 @@ bool Search::kouhoTukuru() {
   uki_[N].moto = 0;
   passAnc_[N] = passTerms<N>();
   oyaTenMotu<N>();
-  p.aru = q.aru;
+  banUtusu(p.aru, q.aru);
   p.arull = q.arull;
   if constexpr (kPass<N>) {
     if (kikiOf<3 - M>(q)[ouOf<M>(q)] == 0) {
@@ -254,10 +254,10 @@ void Search::ply() {
           break;
         }
       }
-      p.aru = q.aru;
+      banUtusu(p.aru, q.aru);
       p.arull = q.arull;
     } else {
-      p.aru = q.aru;
+      banUtusu(p.aru, q.aru);
       p.arull = q.arull;
       sasu<M>(p, km, ks);
     }
@@ -284,7 +284,7 @@ void Search::leaf() {
   uki_[N].moto = 0;
   passAnc_[N] = passTerms<N>();
   oyaTenMotu<N>();
-  p.aru = q.aru;
+  banUtusu(p.aru, q.aru);
   p.arull = q.arull;
   if (q.toripl1[q.oupl2] == 0) {
     p.moto = 0;
@@ -328,7 +328,7 @@ void Search::ai1(const SearchInput& in) {
           break;
         }
       }
-      p.aru = r.aru;
+      banUtusu(p.aru, r.aru);
       p.arull = r.arull;
       sasu<2>(p, km, ks);
       hoKousin<1>(km, ks);
