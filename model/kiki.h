@@ -247,42 +247,39 @@ inline void hoKiki(Kiki& a, int s, int kind) {
 }
 
 // The same steps as one row of cells: for each side and kind, +1 on the
-// cells a piece reaches from cell 32. A piece's steps lie within 12 cells
-// of it, so a run of 32 cells from s - 12 holds them all.
-constexpr std::array<std::array<std::array<int8_t, 64>, 19>, 2> makeHoRetu() {
-  std::array<std::array<std::array<int8_t, 64>, 19>, 2> t{};
+// cells a piece reaches from cell 48. A piece's steps lie within 12 cells
+// of it, so three runs of sixteen cells from a multiple of sixteen at most
+// 27 cells before it hold them all.
+constexpr std::array<std::array<std::array<int8_t, 96>, 19>, 2> makeHoRetu() {
+  std::array<std::array<std::array<int8_t, 96>, 19>, 2> t{};
   for (int side = 0; side < 2; ++side) {
     const int f = side == 0 ? 1 : -1;
     for (int k = 0; k < 19; ++k) {
-      for (int i = 0; i < kSteps[k].n; ++i) t[side][k][32 + f * kSteps[k].d[i]] = 1;
+      for (int i = 0; i < kSteps[k].n; ++i) t[side][k][48 + f * kSteps[k].d[i]] = 1;
     }
   }
   return t;
 }
 alignas(64) inline constexpr auto kHoRetu = makeHoRetu();
 
-// hoKiki by rows of sixteen cells: the 32 cells from s - 12, moved inside
-// the counts at either end. A piece in play has its steps inside them (a
-// side-1 knight stands on rank 3 or below, a side-2 one on rank 7 or
-// above).
+// hoKiki by rows of sixteen cells: the 48 cells of the three runs of
+// sixteen from the one holding s - 12, the last three of the counts at
+// their end. The runs are the ones a copy of the counts writes: read back
+// whole, what was just written reaches them without waiting for memory. A
+// piece in play has its steps inside them (a side-1 knight stands on rank
+// 3 or below, a side-2 one on rank 7 or above).
 template <int Side, int Sign>
 inline void hoKikiRetu(Kiki& a, int s, int kind) {
 #ifdef __SSE2__
-  const int w0 = std::clamp(s - 12, 0, 112 - 32);
-  const int8_t* r = kHoRetu[Side - 1][kind].data() + 32 + w0 - s;
+  const int w0 = std::clamp((s - 12) >> 4, 0, 4) * 16;
+  const int8_t* r = kHoRetu[Side - 1][kind].data() + 48 + w0 - s;
   auto* p = reinterpret_cast<__m128i*>(a.data() + w0);
-  const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
-  const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 16));
-  __m128i x0 = _mm_loadu_si128(p), x1 = _mm_loadu_si128(p + 1);
-  if constexpr (Sign > 0) {
-    x0 = _mm_add_epi8(x0, r0);
-    x1 = _mm_add_epi8(x1, r1);
-  } else {
-    x0 = _mm_sub_epi8(x0, r0);
-    x1 = _mm_sub_epi8(x1, r1);
+#pragma GCC unroll 3
+  for (int j = 0; j < 3; ++j) {
+    const __m128i rj = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 16 * j));
+    const __m128i x = _mm_loadu_si128(p + j);
+    _mm_storeu_si128(p + j, Sign > 0 ? _mm_add_epi8(x, rj) : _mm_sub_epi8(x, rj));
   }
-  _mm_storeu_si128(p, x0);
-  _mm_storeu_si128(p + 1, x1);
 #else
   hoKiki<Side, Sign>(a, s, kind);
 #endif
@@ -546,12 +543,13 @@ inline void kikiUku(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Sy
   uki1 = oya1;
   uki2 = oya2;
   ukiY = oyaY;
-  senSa<1>(oya, uki, uki1, oya1, oyaY, moto);
-  senSa<2>(oya, uki, uki2, oya2, oyaY, moto);
+  // The steps' rows first, while the copy's stores are whole.
   const int kd = kindOf(oya[moto]);
   Kiki& aM = M == 1 ? uki1 : uki2;
-  ukiY.of(M, kd).clear(moto);
   kiki::hoKikiRetu<M, -1>(aM, moto, kd);
+  ukiY.of(M, kd).clear(moto);
+  senSa<1>(oya, uki, uki1, oya1, oyaY, moto);
+  senSa<2>(oya, uki, uki2, oya2, oyaY, moto);
   kiki::senKiki<M, -1>(oya, aM, moto, kd);
 }
 
@@ -566,21 +564,22 @@ inline void kikiOku(const Ban& uki, const Kiki& uki1, const Kiki& uki2, const Sy
   toripl1 = uki1;
   toripl2 = uki2;
   syurui = ukiY;
-  // A slider taken on `to` is not walked here: its lines come off below.
-  senSa<1>(uki, ko, toripl1, uki1, ukiY, to);
-  senSa<2>(uki, ko, toripl2, uki2, ukiY, to);
   Kiki& aM = M == 1 ? toripl1 : toripl2;
   Kiki& aO = M == 1 ? toripl2 : toripl1;
   const int kNew = kindOf(ko[to]);
-  syurui.of(M, kNew).set(to);
+  const int32_t cap = uki[to];
+  const int kCap = kindOf(cap);
+  // The steps' rows first, while the copy's stores are whole.
   kiki::hoKikiRetu<M, 1>(aM, to, kNew);
+  if (cap != 0) kiki::hoKikiRetu<O, -1>(aO, to, kCap);
+  // A slider taken on `to` is not walked here: its lines come off below.
+  senSa<1>(uki, ko, toripl1, uki1, ukiY, to);
+  senSa<2>(uki, ko, toripl2, uki2, ukiY, to);
+  syurui.of(M, kNew).set(to);
   kiki::senKiki<M, 1>(ko, aM, to, kNew);
   if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
-  const int32_t cap = uki[to];
   if (cap != 0) {
-    const int kCap = kindOf(cap);
     syurui.of(O, kCap).clear(to);
-    kiki::hoKikiRetu<O, -1>(aO, to, kCap);
     kiki::senKiki<O, -1>(uki, aO, to, kCap);
   }
 }
@@ -606,10 +605,10 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
   toripl2 = oya2;
   syurui = oyaY;
   if (moto == 0) return;
-  senSa<1>(oya, ko, toripl1, oya1, oyaY, saki);
-  senSa<2>(oya, ko, toripl2, oya2, oyaY, saki);
   komaUgoku<M, true>(oya, ko, moto, saki, M == 1 ? toripl1 : toripl2, M == 1 ? toripl2 : toripl1,
                      syurui, oupl1, oupl2);
+  senSa<1>(oya, ko, toripl1, oya1, oyaY, saki);
+  senSa<2>(oya, ko, toripl2, oya2, oyaY, saki);
 }
 
 }  // namespace syougi
