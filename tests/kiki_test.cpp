@@ -48,8 +48,20 @@ std::vector<Sasite> sasiteOf(int M, const Ban& aru, const Mochi& arull) {
   return out;
 }
 
+// A piece lifted off its square, kept for all its moves from one position
+// as the search keeps it.
+struct Uki {
+  int32_t moto = 0;
+  Ban ban;
+  Kiki a1, a2;
+  Syurui y;
+};
+
 // Checks one move from (aru, arull); returns false after the first mismatch.
-bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
+// With `uki`, a board move is also put down from the piece lifted for the
+// first move of its square from this position.
+bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s,
+                 Uki* uki = nullptr) {
   Men a;
   a.aru = aru;
   torisirabe(a);
@@ -70,11 +82,31 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
   syuruiOf(aru, y);
   // Both ways: from the parent's single steps with every line walked afresh,
   // and from the parent's full counts by the lines through the changed cells.
-  for (const bool sa : {false, true}) {
+  const bool okuDake = uki != nullptr && s.moto > 0 && s.moto < 100;
+  for (const int way : {0, 1, 2}) {
+    if (way == 2 && !okuDake) break;
+    const bool sa = way == 1;
+    const char* how = way == 0 ? "" : way == 1 ? " from full counts" : " from a kept lift";
     Kiki k1, k2;
     Syurui ky;
     int32_t kou1 = a.oupl1, kou2 = a.oupl2;
-    if (sa) {
+    if (way == 2) {
+      Uki& u = *uki;
+      if (u.moto != s.moto) {
+        u.moto = s.moto;
+        if (M == 1) {
+          kikiUku<1>(aru, a.toripl1, a.toripl2, y, s.moto, u.ban, u.a1, u.a2, u.y);
+        } else {
+          kikiUku<2>(aru, a.toripl1, a.toripl2, y, s.moto, u.ban, u.a1, u.a2, u.y);
+        }
+      }
+      const int kOld = kindOf(aru[s.moto]);
+      if (M == 1) {
+        kikiOku<1>(u.ban, u.a1, u.a2, u.y, kOld, ko, s.saki, k1, k2, ky, kou1, kou2);
+      } else {
+        kikiOku<2>(u.ban, u.a1, u.a2, u.y, kOld, ko, s.saki, k1, k2, ky, kou1, kou2);
+      }
+    } else if (sa) {
       if (M == 1) {
         kikiSasuSa<1>(aru, a.toripl1, a.toripl2, y, ko, s.moto, s.saki, k1, k2, ky, kou1, kou2);
       } else {
@@ -87,9 +119,9 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s) {
     }
     for (int c = 0; c < 112; ++c) {
       EXPECT_EQ(k1[c], f.toripl1[c]) << "side 1, cell " << c << ", move " << s.moto << "-"
-                                     << s.saki << (sa ? " from full counts" : "");
+                                     << s.saki << how;
       EXPECT_EQ(k2[c], f.toripl2[c]) << "side 2, cell " << c << ", move " << s.moto << "-"
-                                     << s.saki << (sa ? " from full counts" : "");
+                                     << s.saki << how;
       if (k1[c] != f.toripl1[c] || k2[c] != f.toripl2[c]) return false;
     }
     EXPECT_TRUE(ky == fy) << s.moto << "-" << s.saki;
@@ -123,8 +155,9 @@ TEST(KikiSasu, EveryMoveOfRandomGamesMatchesFreshCounts) {
       const std::vector<Sasite> all = sasiteOf(M, aru, arull);
       if (all.empty()) break;
       ASSERT_TRUE(sameAsFresh(M, aru, arull, {0, 0}));
+      Uki uki;
       for (const Sasite& s : all) {
-        ASSERT_TRUE(sameAsFresh(M, aru, arull, s));
+        ASSERT_TRUE(sameAsFresh(M, aru, arull, s, &uki));
         ++checked;
       }
       // Captures are preferred so that hands fill and drops get checked.
