@@ -75,6 +75,8 @@ inline void Search::hoKousin(int32_t moto, int32_t saki) {
   p.oupl1 = q.oupl1;
   p.oupl2 = q.oupl2;
   constexpr int M = sideAt(N);
+  // A board move's piece is lifted once for all its moves from this
+  // position, then put down for each.
   if (moto > 0 && moto < 100) {
     Uki& u = uki_[N];
     if (u.moto != moto) {

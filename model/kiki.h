@@ -262,12 +262,12 @@ constexpr std::array<std::array<std::array<int8_t, 96>, 19>, 2> makeHoRetu() {
 }
 alignas(64) inline constexpr auto kHoRetu = makeHoRetu();
 
-// hoKiki by rows of sixteen cells: the 48 cells of the three runs of
-// sixteen from the one holding s - 12, the last three of the counts at
-// their end. The runs are the ones a copy of the counts writes: read back
-// whole, what was just written reaches them without waiting for memory. A
-// piece in play has its steps inside them (a side-1 knight stands on rank
-// 3 or below, a side-2 one on rank 7 or above).
+// hoKiki by rows of sixteen cells: the three runs of sixteen cells from the
+// one holding s - 12, or the last three of the counts. They are the runs a
+// copy of the counts writes, so that what the copy just wrote reaches them
+// without waiting for memory. A piece in play has its steps inside them (a
+// side-1 knight stands on rank 3 or below, a side-2 one on rank 7 or
+// above).
 template <int Side, int Sign>
 inline void hoKikiRetu(Kiki& a, int s, int kind) {
 #ifdef __SSE2__
@@ -423,9 +423,9 @@ inline void senKikiTasu(const Ban& ko, const Syurui& y, Kiki& toripl1, Kiki& tor
 }
 
 // The piece side M moved, dropped or captured by moto -> saki: its piece
-// square, its single steps and, when Sen, its sliding lines (off on `oya`,
-// on on `ko`), and the king square when a king moves. A pass changes nothing.
-template <int M, bool Sen>
+// square, its single steps, and the king square when a king moves. A pass
+// changes nothing.
+template <int M>
 inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki, Kiki& aM,
                       Kiki& aO, Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
   constexpr int O = 3 - M;
@@ -434,7 +434,6 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
     const int kd = kindOf(moto);
     syurui.of(M, kd).set(to);
     kiki::hoKikiRetu<M, 1>(aM, to, kd);
-    if constexpr (Sen) kiki::senKiki<M, 1>(ko, aM, to, kd);
     return;
   }
   if (moto == 0) return;
@@ -445,16 +444,11 @@ inline void komaUgoku(const Ban& oya, const Ban& ko, int32_t moto, int32_t saki,
   syurui.of(M, kNew).set(to);
   kiki::hoKikiRetu<M, -1>(aM, moto, kOld);
   kiki::hoKikiRetu<M, 1>(aM, to, kNew);
-  if constexpr (Sen) {
-    kiki::senKiki<M, -1>(oya, aM, moto, kOld);
-    kiki::senKiki<M, 1>(ko, aM, to, kNew);
-  }
   if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
   if (cap != 0) {
     const int kCap = kindOf(cap);
     syurui.of(O, kCap).clear(to);
     kiki::hoKikiRetu<O, -1>(aO, to, kCap);
-    if constexpr (Sen) kiki::senKiki<O, -1>(oya, aO, to, kCap);
   }
 }
 
@@ -469,7 +463,7 @@ inline void hoSasu(const Ban& oya, const KikiHo& ho, const Ban& ko, int32_t moto
   hopl1 = ho.hopl1;
   hopl2 = ho.hopl2;
   syurui = ho.syurui;
-  komaUgoku<M, false>(oya, ko, moto, saki, M == 1 ? hopl1 : hopl2, M == 1 ? hopl2 : hopl1,
+  komaUgoku<M>(oya, ko, moto, saki, M == 1 ? hopl1 : hopl2, M == 1 ? hopl2 : hopl1,
                       syurui, oupl1, oupl2);
 }
 
@@ -605,8 +599,12 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
   toripl2 = oya2;
   syurui = oyaY;
   if (moto == 0) return;
-  komaUgoku<M, true>(oya, ko, moto, saki, M == 1 ? toripl1 : toripl2, M == 1 ? toripl2 : toripl1,
-                     syurui, oupl1, oupl2);
+  // The dropped piece's steps first, while the copy's stores are whole.
+  const int kd = kindOf(moto);
+  Kiki& aM = M == 1 ? toripl1 : toripl2;
+  kiki::hoKikiRetu<M, 1>(aM, saki, kd);
+  syurui.of(M, kd).set(saki);
+  kiki::senKiki<M, 1>(ko, aM, saki, kd);
   senSa<1>(oya, ko, toripl1, oya1, oyaY, saki);
   senSa<2>(oya, ko, toripl2, oya2, oyaY, saki);
 }
