@@ -43,8 +43,11 @@ void Search::prepare(const SearchInput& in) {
   for (int side = 0; side < 2; ++side) {
     const auto& w = side == 0 ? bs_.basyo1 : bs_.basyo2;
     omoi_[side] = Komabit{};
-    for (int s = 0; s < 112; ++s)
+    omoi25_[side] = Komabit{};
+    for (int s = 0; s < 112; ++s) {
       if (w[s] > 19) omoi_[side].set(s);
+      if (w[s] >= 25) omoi25_[side].set(s);
+    }
   }
   // The largest threat the weights allow: a piece's value, or a weight
   // times a value over 50, or an int16 over 50, and twice a weight more.

@@ -119,6 +119,7 @@ class Search {
   Yomi yomi_;
   Basyo bs_;
   std::array<Komabit, 2> omoi_{};  // per side, the squares weighing above 19
+  std::array<Komabit, 2> omoi25_{};  // and 25 or more, where a selective drop may go
   int32_t kikenMax_ = 32767;       // no threat is larger, by the weights
   int32_t kikenMaxLeaf_ = 43689;   // nor a leaf's charge for it, 4/3 of it
   Sennkei sk_ = Sennkei::kMitei;
