@@ -134,10 +134,13 @@ class Search {
   std::array<bool, 10> oyaTenSumi_{};
   // Per ply N, its parent with the piece on `moto` lifted (kikiUku), shared
   // by that piece's moves; moto 0 when none is kept.
+  // Its counts on cache lines of their own, as a ply's are, wherever the
+  // search itself was put.
   struct Uki {
     int32_t moto = 0;
     Ban ban{};
-    Kiki a1{}, a2{};
+    alignas(64) Kiki a1{};
+    alignas(64) Kiki a2{};
     Syurui y{};
   };
   std::array<Uki, 10> uki_{};
