@@ -267,14 +267,16 @@ bool Search::generate() {
     }
     Komabit m = ya(aki, kDanBit[rlo][rhi]);
     if constexpr (Leaf) {
-      if (kd == HI || kd == KA) continue;
-      // Not before a side-1 pawn: the cell below one.
-      const Komabit& fu = q.syurui.b[0][kRuiFu];
-      const Komabit fuMae{{~(fu.w[0] >> 1 | fu.w[1] << 63), ~(fu.w[1] >> 1)}};
-      m = ya(ya(ya(m, omoi25), yasui), fuMae);
+      if (utiSibori) {
+        if (kd == HI || kd == KA) continue;
+        // Not before a side-1 pawn: the cell below one.
+        const Komabit& fu = q.syurui.b[0][kRuiFu];
+        const Komabit fuMae{{~(fu.w[0] >> 1 | fu.w[1] << 63), ~(fu.w[1] >> 1)}};
+        m = ya(ya(ya(m, omoi25), yasui), fuMae);
+      }
     } else if constexpr (kUtiSiboru<N, Leaf>) {
-      if (kd != FU) m = ya(m, yasui);
-      if (kd == KI || kd == GI || kd == KE) m = ya(m, omoi25);
+      if (utiSibori && kd != FU) m = ya(m, yasui);
+      if (utiSibori && (kd == KI || kd == GI || kd == KE)) m = ya(m, omoi25);
     }
     if (kd == FU) {
       // No second pawn on a file.

@@ -47,6 +47,10 @@ class Search {
   // Whether the threat scan is left out where it cannot change the ply's
   // list or best value. Off, every candidate is scanned: the plain order.
   bool kikenHabuku = true;
+  // Whether drop cells where the ply's rules turn away a drop of the kind
+  // whatever else holds are left out before the move maker is called. Off,
+  // every empty cell goes to it: the plain order.
+  bool utiSibori = true;
 
   // Counters of the last ai1 (or of the plies run by hand).
   int64_t kensa = 0;                     // examined candidates

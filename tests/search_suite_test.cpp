@@ -113,14 +113,16 @@ std::unique_ptr<SearchInput> omoiJunbi(const Kyokumen& k, int omosa) {
   return in;
 }
 
-// The threat scan left out where it cannot matter changes nothing, also
-// with weights so heavy that values and threats run past int16.
-TEST(SearchSuite, SkippedThreatScansChangeNothing) {
+// The threat scan left out where it cannot matter, and the drop cells the
+// move maker would turn away, change nothing, also with weights so heavy
+// that values and threats run past int16.
+TEST(SearchSuite, SkippedThreatScansAndDropCellsChangeNothing) {
   const auto ks = suite();
   auto t = std::make_unique<PlyTable>();
   auto s = std::make_unique<Search>(*t);
   const auto record = [&](const SearchInput& in, bool habuku) {
     s->kikenHabuku = habuku;
+    s->utiSibori = habuku;
     s->ai1(in);
     std::vector<int64_t> v = {s->moto, s->saki, s->saikou1};
     v.insert(v.end(), s->kensaAt.begin(), s->kensaAt.end());
@@ -135,14 +137,15 @@ TEST(SearchSuite, SkippedThreatScansChangeNothing) {
   }
 }
 
-// Ply N's list made with and without the skipped threat scans, then the
-// same one ply deeper along the move in the list's slot `k` (or the last
-// filled one before it).
+// Ply N's list made with and without the skipped threat scans and drop
+// cells, then the same one ply deeper along the move in the list's slot `k`
+// (or the last filled one before it).
 template <int N>
 void narabiKurabe(Search& s, PlyTable& t, int k, const std::string& where) {
   // The list's own slots: past its width the arrays hold what no ply reads.
   const auto list = [&](bool habuku) {
     s.kikenHabuku = habuku;
+    s.utiSibori = habuku;
     s.kouhoList<N>();
     const Ply& p = t[N];
     constexpr int w = N >= 5 ? 21 : kListMax;
@@ -165,7 +168,7 @@ void narabiKurabe(Search& s, PlyTable& t, int k, const std::string& where) {
 
 // The whole lists, tail slots included, which the searched slots alone do
 // not show: along five lines of every position, at plies 1..8.
-TEST(SearchSuite, SkippedThreatScansLeaveEveryListAsItWas) {
+TEST(SearchSuite, SkippedThreatScansAndDropCellsLeaveEveryListAsItWas) {
   const auto ks = suite();
   auto t = std::make_unique<PlyTable>();
   auto s = std::make_unique<Search>(*t);
