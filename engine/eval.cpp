@@ -403,19 +403,12 @@ constexpr Komabit makeSenkeiMasu() {
 }
 constexpr Komabit kSenkeiMasu = makeSenkeiMasu();
 
-// The board cells of ranks lo..hi.
-constexpr Komabit makeDan(int lo, int hi) {
-  Komabit b{};
-  for (int s = 11; s <= 99; ++s)
-    if (s % 10 >= lo && s % 10 <= hi) b.set(s);
-  return b;
-}
 // Where a pawn's terms read the counts ahead of it, and where a rook's read
 // the enemy king's rank.
-constexpr Komabit kFuMae1 = makeDan(2, 5);
-constexpr Komabit kFuMae2 = makeDan(5, 8);
-constexpr Komabit kHisyaDan1 = makeDan(1, 2);
-constexpr Komabit kHisyaDan2 = makeDan(8, 9);
+constexpr Komabit kFuMae1 = danMasu(2, 5);
+constexpr Komabit kFuMae2 = danMasu(5, 8);
+constexpr Komabit kHisyaDan1 = danMasu(1, 2);
+constexpr Komabit kHisyaDan2 = danMasu(8, 9);
 
 // Adds to d the pieces whose terms read board cell q (not q itself).
 inline void banKage(const Syurui& y, int q, Komabit& d) {

@@ -79,12 +79,8 @@ inline void Search::hoKousin(int32_t moto, int32_t saki) {
   // position, then put down for each.
   if (moto > 0 && moto < 100) {
     Uki& u = uki_[N];
-    if (u.moto != moto) {
-      kikiUku<M>(q.aru, q.toripl1, q.toripl2, q.syurui, moto, u.ban, u.a1, u.a2, u.y);
-      u.moto = moto;
-    }
-    kikiOku<M>(u.ban, u.a1, u.a2, u.y, kindOf(q.aru[moto]), p.aru, saki, p.toripl1, p.toripl2,
-               p.syurui, p.oupl1, p.oupl2);
+    if (u.moto != moto) kikiUku<M>(q.aru, q.toripl1, q.toripl2, q.syurui, moto, u);
+    kikiOku<M>(u, p.aru, saki, p.toripl1, p.toripl2, p.syurui, p.oupl1, p.oupl2);
     return;
   }
   kikiSasuSa<M>(q.aru, q.toripl1, q.toripl2, q.syurui, p.aru, moto, saki, p.toripl1, p.toripl2,

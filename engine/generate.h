@@ -146,45 +146,18 @@ bool Search::iku(int32_t moto, int32_t saki) {
   return stop;
 }
 
-// The board's cells, the cells of ranks lo..hi, and of each file, as bits.
-constexpr Komabit makeDanBit(int lo, int hi) {
-  Komabit b{};
-  for (int f = 1; f <= 9; ++f)
-    for (int r = lo; r <= hi; ++r) b.set(f * 10 + r);
-  return b;
-}
-inline constexpr Komabit kBanBit = makeDanBit(1, 9);
-inline constexpr auto kDanBit = [] {
+// The drops' rank ranges and files, as bits.
+inline constexpr auto kDanMasu = [] {
   std::array<std::array<Komabit, 10>, 10> t{};
   for (int lo = 1; lo <= 9; ++lo)
-    for (int hi = lo; hi <= 9; ++hi) t[lo][hi] = makeDanBit(lo, hi);
+    for (int hi = lo; hi <= 9; ++hi) t[lo][hi] = danMasu(lo, hi);
   return t;
 }();
-inline constexpr auto kSujiBit = [] {
+inline constexpr auto kSujiMasu = [] {
   std::array<Komabit, 10> t{};
-  for (int f = 1; f <= 9; ++f)
-    for (int r = 1; r <= 9; ++r) t[f].set(f * 10 + r);
+  for (int f = 1; f <= 9; ++f) t[f] = sujiMasu(f);
   return t;
 }();
-
-// The cells where side M's count is below side O's.
-inline Komabit kikiSitamawari(const Kiki& m, const Kiki& o) {
-  Komabit r;
-#ifdef __SSE2__
-  uint64_t k[7];
-  for (int i = 0; i < 7; ++i) {
-    const auto ld = [&](const Kiki& a) {
-      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.data() + i * 16));
-    };
-    k[i] = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmplt_epi8(ld(m), ld(o))));
-  }
-  r = Komabit::ofBlocks(k);
-#else
-  for (int s = 0; s < 112; ++s)
-    if (m[s] < o[s]) r.set(s);
-#endif
-  return r;
-}
 
 // Every move of the side to move on the parent's board, in the fixed order:
 // squares file by file and rank by rank with each piece's steps in turn, then
@@ -236,18 +209,10 @@ bool Search::generate() {
   // rank by rank. Left out are only cells where iku turns away a drop of the
   // kind whatever else holds, so that it is not called for them; iku keeps
   // its tests.
-  const auto ya = [](const Komabit& a, const Komabit& b) {
-    return Komabit{{a.w[0] & b.w[0], a.w[1] & b.w[1]}};
-  };
-  const Komabit mine1 = q.syurui.zenbu(1), mine2 = q.syurui.zenbu(2);
-  const Komabit aki{{kBanBit.w[0] & ~(mine1.w[0] | mine2.w[0]),
-                     kBanBit.w[1] & ~(mine1.w[1] | mine2.w[1])}};
+  const Komabit aki = kDanMasu[1][9] & ~q.syurui.zenbu(1) & ~q.syurui.zenbu(2);
   // Where M attacks at least as often as O.
   Komabit yasui;
-  if constexpr (Leaf || kUtiSiboru<N, Leaf>) {
-    const Komabit sitamawari = kikiSitamawari(kikiOf<M>(q), kikiOf<O>(q));
-    yasui = Komabit{{~sitamawari.w[0], ~sitamawari.w[1]}};
-  }
+  if constexpr (Leaf || kUtiSiboru<N, Leaf>) yasui = ~kikiSitamawari(kikiOf<M>(q), kikiOf<O>(q));
   const Komabit& omoi25 = omoi25_[M - 1];
   for (int kd = HI; kd <= FU; ++kd) {
     if (q.arull[M * 10 + kd] <= 0) continue;
@@ -265,27 +230,25 @@ bool Search::generate() {
       if (kd == KE) rlo = 3;
       if (kd == KY || kd == FU) rlo = 2;
     }
-    Komabit m = ya(aki, kDanBit[rlo][rhi]);
+    Komabit m = aki & kDanMasu[rlo][rhi];
     if constexpr (Leaf) {
       if (utiSibori) {
         if (kd == HI || kd == KA) continue;
         // Not before a side-1 pawn: the cell below one.
         const Komabit& fu = q.syurui.b[0][kRuiFu];
         const Komabit fuMae{{~(fu.w[0] >> 1 | fu.w[1] << 63), ~(fu.w[1] >> 1)}};
-        m = ya(ya(ya(m, omoi25), yasui), fuMae);
+        m = m & omoi25 & yasui & fuMae;
       }
     } else if constexpr (kUtiSiboru<N, Leaf>) {
-      if (utiSibori && kd != FU) m = ya(m, yasui);
-      if (utiSibori && (kd == KI || kd == GI || kd == KE)) m = ya(m, omoi25);
+      if (utiSibori && kd != FU) m = m & yasui;
+      if (utiSibori && (kd == KI || kd == GI || kd == KE)) m = m & omoi25;
     }
     if (kd == FU) {
       // No second pawn on a file.
       const Komabit& fu = q.syurui.b[M - 1][kRuiFu];
       for (int i = 0; i < 2; ++i) {
         for (uint64_t x = fu.w[i]; x != 0; x &= x - 1) {
-          const Komabit& suji = kSujiBit[(i * 64 + std::countr_zero(x)) / 10];
-          m.w[0] &= ~suji.w[0];
-          m.w[1] &= ~suji.w[1];
+          m = m & ~kSujiMasu[(i * 64 + std::countr_zero(x)) / 10];
         }
       }
     }

@@ -136,17 +136,8 @@ class Search {
   // parent's search of the move (Sumi) or else counted afresh.
   std::array<KomaTen, 10> oyaTen_{};
   std::array<bool, 10> oyaTenSumi_{};
-  // Per ply N, its parent with the piece on `moto` lifted (kikiUku), shared
-  // by that piece's moves; moto 0 when none is kept.
-  // Its counts on cache lines of their own, as a ply's are, wherever the
-  // search itself was put.
-  struct Uki {
-    int32_t moto = 0;
-    Ban ban{};
-    alignas(64) Kiki a1{};
-    alignas(64) Kiki a2{};
-    Syurui y{};
-  };
+  // Per ply N, its parent with one piece lifted (kikiUku), shared by that
+  // piece's moves.
   std::array<Uki, 10> uki_{};
   bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;

@@ -317,6 +317,8 @@ struct Komabit {
   constexpr void set(int s) { w[s >> 6] |= uint64_t{1} << (s & 63); }
   constexpr void clear(int s) { w[s >> 6] &= ~(uint64_t{1} << (s & 63)); }
   bool operator==(const Komabit&) const = default;
+  constexpr Komabit operator&(const Komabit& b) const { return {{w[0] & b.w[0], w[1] & b.w[1]}}; }
+  constexpr Komabit operator~() const { return {{~w[0], ~w[1]}}; }
 
   // The cells of seven 16-cell masks, cells 0..111 in order: what a
   // comparison of the counts sixteen cells at a time gives.
@@ -362,6 +364,38 @@ struct Syurui {
     return r;
   }
 };
+
+// The board's cells of ranks lo..hi, and of file f.
+constexpr Komabit danMasu(int lo, int hi) {
+  Komabit b{};
+  for (int f = 1; f <= 9; ++f)
+    for (int r = lo; r <= hi; ++r) b.set(f * 10 + r);
+  return b;
+}
+constexpr Komabit sujiMasu(int f) {
+  Komabit b{};
+  for (int r = 1; r <= 9; ++r) b.set(f * 10 + r);
+  return b;
+}
+
+// The cells where count m is below count o.
+inline Komabit kikiSitamawari(const Kiki& m, const Kiki& o) {
+  Komabit r;
+#ifdef __SSE2__
+  uint64_t k[7];
+  for (int i = 0; i < 7; ++i) {
+    const auto ld = [&](const Kiki& a) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.data() + i * 16));
+    };
+    k[i] = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmplt_epi8(ld(m), ld(o))));
+  }
+  r = Komabit::ofBlocks(k);
+#else
+  for (int s = 0; s < 112; ++s)
+    if (m[s] < o[s]) r.set(s);
+#endif
+  return r;
+}
 
 // The cells a side attacks at all: its count there is above 0.
 inline Komabit kikiAri(const Kiki& a) {
@@ -526,55 +560,63 @@ inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, cons
 
 // A board move in two halves, each an update by one changed cell, so that
 // the moves of one piece can share the first: kikiUku lifts side M's piece
-// off moto (the counts and piece squares of the parent without it, on
-// `uki`, the parent's board with moto empty), kikiOku puts it on saki from
-// there.
+// off moto into an Uki, kikiOku puts it on saki from there.
+struct Uki {
+  int32_t moto = 0;  // the square lifted from; 0 when none is kept
+  Ban ban{};         // the parent's board with moto empty
+  // The counts without the piece, on cache lines of their own as a ply's
+  // are, wherever the Uki was put.
+  alignas(64) Kiki a1{};
+  alignas(64) Kiki a2{};
+  Syurui y{};  // the piece squares without it
+};
+
 template <int M>
 inline void kikiUku(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const Syurui& oyaY,
-                    int32_t moto, Ban& uki, Kiki& uki1, Kiki& uki2, Syurui& ukiY) {
-  banUtusu(uki, oya);
-  uki[moto] = 0;
-  uki1 = oya1;
-  uki2 = oya2;
-  ukiY = oyaY;
+                    int32_t moto, Uki& u) {
+  u.moto = moto;
+  banUtusu(u.ban, oya);
+  u.ban[moto] = 0;
+  u.a1 = oya1;
+  u.a2 = oya2;
+  u.y = oyaY;
   // The steps' rows first, while the copy's stores are whole.
   const int kd = kindOf(oya[moto]);
-  Kiki& aM = M == 1 ? uki1 : uki2;
+  Kiki& aM = M == 1 ? u.a1 : u.a2;
   kiki::hoKikiRetu<M, -1>(aM, moto, kd);
-  ukiY.of(M, kd).clear(moto);
-  senSa<1>(oya, uki, uki1, oya1, oyaY, moto);
-  senSa<2>(oya, uki, uki2, oya2, oyaY, moto);
+  u.y.of(M, kd).clear(moto);
+  senSa<1>(oya, u.ban, u.a1, oya1, oyaY, moto);
+  senSa<2>(oya, u.ban, u.a2, oya2, oyaY, moto);
   kiki::senKiki<M, -1>(oya, aM, moto, kd);
 }
 
-// The piece lifted by kikiUku, of kind kOld, put on saki (saki + 100 when it
-// promotes) on `ko`, taking what stood there.
+// The piece lifted into u put on saki (saki + 100 when it promotes) on `ko`,
+// taking what stood there.
 template <int M>
-inline void kikiOku(const Ban& uki, const Kiki& uki1, const Kiki& uki2, const Syurui& ukiY,
-                    int kOld, const Ban& ko, int32_t saki, Kiki& toripl1, Kiki& toripl2,
+inline void kikiOku(const Uki& u, const Ban& ko, int32_t saki, Kiki& toripl1, Kiki& toripl2,
                     Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
   constexpr int O = 3 - M;
   const int to = sakiMasu(saki);
-  toripl1 = uki1;
-  toripl2 = uki2;
-  syurui = ukiY;
+  toripl1 = u.a1;
+  toripl2 = u.a2;
+  syurui = u.y;
   Kiki& aM = M == 1 ? toripl1 : toripl2;
   Kiki& aO = M == 1 ? toripl2 : toripl1;
   const int kNew = kindOf(ko[to]);
-  const int32_t cap = uki[to];
+  const int32_t cap = u.ban[to];
   const int kCap = kindOf(cap);
   // The steps' rows first, while the copy's stores are whole.
   kiki::hoKikiRetu<M, 1>(aM, to, kNew);
   if (cap != 0) kiki::hoKikiRetu<O, -1>(aO, to, kCap);
   // A slider taken on `to` is not walked here: its lines come off below.
-  senSa<1>(uki, ko, toripl1, uki1, ukiY, to);
-  senSa<2>(uki, ko, toripl2, uki2, ukiY, to);
+  senSa<1>(u.ban, ko, toripl1, u.a1, u.y, to);
+  senSa<2>(u.ban, ko, toripl2, u.a2, u.y, to);
   syurui.of(M, kNew).set(to);
   kiki::senKiki<M, 1>(ko, aM, to, kNew);
-  if (kOld == OU) (M == 1 ? oupl1 : oupl2) = to;
+  if (kNew == OU) (M == 1 ? oupl1 : oupl2) = to;  // a king does not promote
   if (cap != 0) {
     syurui.of(O, kCap).clear(to);
-    kiki::senKiki<O, -1>(uki, aO, to, kCap);
+    kiki::senKiki<O, -1>(u.ban, aO, to, kCap);
   }
 }
 
@@ -587,12 +629,9 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
                        const Ban& ko, int32_t moto, int32_t saki, Kiki& toripl1, Kiki& toripl2,
                        Syurui& syurui, int32_t& oupl1, int32_t& oupl2) {
   if (moto > 0 && moto < 100) {
-    Ban uki;
-    Kiki uki1, uki2;
-    Syurui ukiY;
-    kikiUku<M>(oya, oya1, oya2, oyaY, moto, uki, uki1, uki2, ukiY);
-    kikiOku<M>(uki, uki1, uki2, ukiY, kindOf(oya[moto]), ko, saki, toripl1, toripl2, syurui,
-               oupl1, oupl2);
+    Uki u;
+    kikiUku<M>(oya, oya1, oya2, oyaY, moto, u);
+    kikiOku<M>(u, ko, saki, toripl1, toripl2, syurui, oupl1, oupl2);
     return;
   }
   toripl1 = oya1;
@@ -600,11 +639,9 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
   syurui = oyaY;
   if (moto == 0) return;
   // The dropped piece's steps first, while the copy's stores are whole.
-  const int kd = kindOf(moto);
   Kiki& aM = M == 1 ? toripl1 : toripl2;
-  kiki::hoKikiRetu<M, 1>(aM, saki, kd);
-  syurui.of(M, kd).set(saki);
-  kiki::senKiki<M, 1>(ko, aM, saki, kd);
+  komaUgoku<M>(oya, ko, moto, saki, aM, M == 1 ? toripl2 : toripl1, syurui, oupl1, oupl2);
+  kiki::senKiki<M, 1>(ko, aM, saki, kindOf(moto));
   senSa<1>(oya, ko, toripl1, oya1, oyaY, saki);
   senSa<2>(oya, ko, toripl2, oya2, oyaY, saki);
 }

@@ -48,15 +48,6 @@ std::vector<Sasite> sasiteOf(int M, const Ban& aru, const Mochi& arull) {
   return out;
 }
 
-// A piece lifted off its square, kept for all its moves from one position
-// as the search keeps it.
-struct Uki {
-  int32_t moto = 0;
-  Ban ban;
-  Kiki a1, a2;
-  Syurui y;
-};
-
 // Checks one move from (aru, arull); returns false after the first mismatch.
 // With `uki`, a board move is also put down from the piece lifted for the
 // first move of its square from this position.
@@ -93,18 +84,16 @@ bool sameAsFresh(int M, const Ban& aru, const Mochi& arull, const Sasite& s,
     if (way == 2) {
       Uki& u = *uki;
       if (u.moto != s.moto) {
-        u.moto = s.moto;
         if (M == 1) {
-          kikiUku<1>(aru, a.toripl1, a.toripl2, y, s.moto, u.ban, u.a1, u.a2, u.y);
+          kikiUku<1>(aru, a.toripl1, a.toripl2, y, s.moto, u);
         } else {
-          kikiUku<2>(aru, a.toripl1, a.toripl2, y, s.moto, u.ban, u.a1, u.a2, u.y);
+          kikiUku<2>(aru, a.toripl1, a.toripl2, y, s.moto, u);
         }
       }
-      const int kOld = kindOf(aru[s.moto]);
       if (M == 1) {
-        kikiOku<1>(u.ban, u.a1, u.a2, u.y, kOld, ko, s.saki, k1, k2, ky, kou1, kou2);
+        kikiOku<1>(u, ko, s.saki, k1, k2, ky, kou1, kou2);
       } else {
-        kikiOku<2>(u.ban, u.a1, u.a2, u.y, kOld, ko, s.saki, k1, k2, ky, kou1, kou2);
+        kikiOku<2>(u, ko, s.saki, k1, k2, ky, kou1, kou2);
       }
     } else if (sa) {
       if (M == 1) {
