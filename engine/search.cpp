@@ -194,6 +194,7 @@ bool Search::kouhoTukuru() {
   const Ply& q = t_[N - 1];
   resetList<N>();
   uki_[N].moto = 0;
+  ouKugi<M>(q.aru, kikiOf<3 - M>(q), q.syurui, ouOf<M>(q), kugi_[N]);
   passAnc_[N] = passTerms<N>();
   oyaTenMotu<N>();
   banUtusu(p.aru, q.aru);
@@ -285,6 +286,7 @@ void Search::leaf() {
   leafMin_ = 32767;
   for (int j = N - 1; j >= 2; j -= 2) leafMin_ = std::min(leafMin_, t_[j].saikou);
   uki_[N].moto = 0;
+  ouKugi<sideAt(N)>(q.aru, kikiOf<3 - sideAt(N)>(q), q.syurui, ouOf<sideAt(N)>(q), kugi_[N]);
   passAnc_[N] = passTerms<N>();
   oyaTenMotu<N>();
   banUtusu(p.aru, q.aru);

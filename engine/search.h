@@ -139,6 +139,8 @@ class Search {
   // Per ply N, its parent with one piece lifted (kikiUku), shared by that
   // piece's moves.
   std::array<Uki, 10> uki_{};
+  // Per ply N, what keeps the mover's king attacked in its parent.
+  std::array<OuKugi, 10> kugi_{};
   bool rootOute_ = false;              // side 2's king attacked in the actual position
   bool leafStop_ = false;
   int16_t leafMin_ = 32767;  // the lowest value of the side-1 plies above the leaf scan

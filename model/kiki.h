@@ -316,6 +316,7 @@ struct Komabit {
 
   constexpr void set(int s) { w[s >> 6] |= uint64_t{1} << (s & 63); }
   constexpr void clear(int s) { w[s >> 6] &= ~(uint64_t{1} << (s & 63)); }
+  constexpr bool has(int s) const { return (w[s >> 6] >> (s & 63) & 1) != 0; }
   bool operator==(const Komabit&) const = default;
   constexpr Komabit operator&(const Komabit& b) const { return {{w[0] & b.w[0], w[1] & b.w[1]}}; }
   constexpr Komabit operator~() const { return {{~w[0], ~w[1]}}; }
@@ -644,6 +645,95 @@ inline void kikiSasuSa(const Ban& oya, const Kiki& oya1, const Kiki& oya2, const
   kiki::senKiki<M, 1>(ko, aM, saki, kindOf(moto));
   senSa<1>(oya, ko, toripl1, oya1, oyaY, saki);
   senSa<2>(oya, ko, toripl2, oya2, oyaY, saki);
+}
+
+// What keeps side M's king attacked whatever a move does, found once per
+// position, so that a move that leaves it attacked is known before its
+// counts are made. Each attack found is one that a move can end only by
+// landing on its cells; an attack not found only means less is known.
+struct OuKugi {
+  int32_t ou = -1;    // M's king square, -1 when it has none
+  bool aru = false;   // the king is attacked, or a piece of M's is pinned
+  bool oute = false;  // the king is attacked now
+  // Attacked: the cells a move must land on to end every attack found (a
+  // stepping attacker's own; a line's cells up to and including its slider).
+  Komabit tome;
+  // The pieces of M alone between the king and a slider of O's, and per
+  // direction from the king the cells of that line.
+  Komabit kugi;
+  std::array<Komabit, 8> miti{};
+};
+
+template <int M>
+inline void ouKugi(const Ban& b, const Kiki& aO, const Syurui& y, int32_t ou, OuKugi& k) {
+  constexpr int O = 3 - M;
+  k.ou = -1;
+  k.aru = false;
+  if (!isSquare(ou)) return;
+  k.ou = ou;
+  k.oute = aO[ou] > 0;
+  k.tome = ~Komabit{};
+  k.kugi = Komabit{};
+  if (k.oute) {
+    // O's pieces that reach the king by a step: only taking them ends it.
+    for (const int e : {-12, -11, -10, -9, -8, -1, 1, 8, 9, 10, 11, 12}) {
+      const int x = ou + e;
+      if (x < 0 || x >= 112 || !sideIs<O>(b[x])) continue;
+      if (kiki::kHoRetu[O - 1][kindOf(b[x])][48 - e] == 0) continue;
+      Komabit t;
+      t.set(x);
+      k.tome = k.tome & t;
+    }
+  }
+  // Only the directions toward O's sliders that could reach the king.
+  const auto& g = y.b[O - 1];
+  const SenKage& sk = kSenKage[ou];
+  for (int w = 0; w < 2; ++w) {
+    const uint64_t x0 = (g[kRuiHisya].w[w] & sk.juuji[w]) | (g[kRuiKaku].w[w] & sk.naname[w]) |
+                        (g[kRuiKyou].w[w] & sk.yari[O - 1][w]);
+    for (uint64_t xs = x0; xs != 0; xs &= xs - 1) {
+      const int s = w * 64 + std::countr_zero(xs);
+      const int i = kiki::houkouOf(ou, s);
+      const int e = kiki::kHoukou[i];
+      // The class of O's line coming toward the king, opposite to e.
+      const kiki::HoukouSen& h = kiki::kHoukouSen<O>[i ^ (i < 4 ? 1 : 3)];
+      Komabit miti;
+      int aida = 0;  // M's one piece on the line, if any
+      for (int x = ou + e;; x += e) {
+        const int32_t c = b[x];
+        if (x == s) {
+          miti.set(x);
+          if (aida == 0) {
+            if (k.oute) k.tome = k.tome & miti;
+          } else {
+            k.kugi.set(aida);
+            k.miti[i] = miti;
+          }
+          break;
+        }
+        if (kiki::kSen[c & 255] & h.tooru) {
+          miti.set(x);
+          continue;
+        }
+        if (aida != 0 || !sideIs<M>(c)) break;
+        aida = x;
+      }
+    }
+  }
+  k.aru = k.oute || k.kugi.w[0] != 0 || k.kugi.w[1] != 0;
+}
+
+// Whether side M's move moto -> saki surely leaves its king attacked: a
+// king moving onto an attacked cell (the king never blocks O's lines, so
+// the count there stays), a piece leaving the line it blocks, or any move
+// that does not end an attack found.
+template <int M>
+inline bool ouSarasu(const OuKugi& k, const Kiki& aO, int32_t moto, int32_t saki) {
+  const int to = sakiMasu(saki);
+  if (moto == k.ou) return aO[to] > 0;
+  if (!k.aru || moto == 0) return false;
+  if (moto < 100 && k.kugi.has(moto) && !k.miti[kiki::houkouOf(k.ou, moto)].has(to)) return true;
+  return k.oute && !k.tome.has(to);
 }
 
 }  // namespace syougi
