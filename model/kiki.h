@@ -543,9 +543,10 @@ inline constexpr std::array<SenKage, 112> kSenKage = makeSenKage();
 // of the side passed has no count of the side (`oyaA`). A slider is found
 // only on the lines of its own kind through c, so each has the one
 // direction toward it.
+// Kept inline in its callers, which the compiler had stopped doing.
 template <int Side>
-inline void senSa(const Ban& oya, const Ban& ko, Kiki& a, const Kiki& oyaA, const Syurui& y,
-                  int c) {
+[[gnu::always_inline]] inline void senSa(const Ban& oya, const Ban& ko, Kiki& a,
+                                         const Kiki& oyaA, const Syurui& y, int c) {
   if (oyaA[c] == 0) return;
   const auto& g = y.b[Side - 1];
   const SenKage& k = kSenKage[c];
