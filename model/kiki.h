@@ -665,6 +665,8 @@ struct OuKugi {
   std::array<Komabit, 8> miti{};
 };
 
+// Finds them on board b with O's counts aO and the piece squares y, M's
+// king on ou.
 template <int M>
 inline void ouKugi(const Ban& b, const Kiki& aO, const Syurui& y, int32_t ou, OuKugi& k) {
   constexpr int O = 3 - M;
