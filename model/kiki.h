@@ -537,6 +537,16 @@ constexpr std::array<SenKage, 112> makeSenKage() {
 }
 inline constexpr std::array<SenKage, 112> kSenKage = makeSenKage();
 
+// Side's sliders in word w of the cells whose lines could pass cell c,
+// were nothing in the way.
+template <int Side>
+inline uint64_t senKage(const Syurui& y, int c, int w) {
+  const auto& g = y.b[Side - 1];
+  const SenKage& k = kSenKage[c];
+  return (g[kRuiHisya].w[w] & k.juuji[w]) | (g[kRuiKaku].w[w] & k.naname[w]) |
+         (g[kRuiKyou].w[w] & k.yari[Side - 1][w]);
+}
+
 // The lines of side Side's sliders, other than one on c itself, that pass
 // cell c, whose piece changed: walked again, off on `oya` and on on `ko`. A
 // line that does not pass c is the same on both boards, and a cell no line
@@ -548,12 +558,8 @@ template <int Side>
 [[gnu::always_inline]] inline void senSa(const Ban& oya, const Ban& ko, Kiki& a,
                                          const Kiki& oyaA, const Syurui& y, int c) {
   if (oyaA[c] == 0) return;
-  const auto& g = y.b[Side - 1];
-  const SenKage& k = kSenKage[c];
   for (int w = 0; w < 2; ++w) {
-    const uint64_t x0 = (g[kRuiHisya].w[w] & k.juuji[w]) | (g[kRuiKaku].w[w] & k.naname[w]) |
-                        (g[kRuiKyou].w[w] & k.yari[Side - 1][w]);
-    for (uint64_t x = x0; x != 0; x &= x - 1) {
+    for (uint64_t x = senKage<Side>(y, c, w); x != 0; x &= x - 1) {
       const int s = w * 64 + std::countr_zero(x);
       kiki::senHoukouSa<Side>(oya, ko, a, s, kiki::houkouOf(s, c), kiki::kyoriOf(s, c));
     }
@@ -689,12 +695,8 @@ inline void ouKugi(const Ban& b, const Kiki& aO, const Syurui& y, int32_t ou, Ou
     }
   }
   // Only the directions toward O's sliders that could reach the king.
-  const auto& g = y.b[O - 1];
-  const SenKage& sk = kSenKage[ou];
   for (int w = 0; w < 2; ++w) {
-    const uint64_t x0 = (g[kRuiHisya].w[w] & sk.juuji[w]) | (g[kRuiKaku].w[w] & sk.naname[w]) |
-                        (g[kRuiKyou].w[w] & sk.yari[O - 1][w]);
-    for (uint64_t xs = x0; xs != 0; xs &= xs - 1) {
+    for (uint64_t xs = senKage<O>(y, ou, w); xs != 0; xs &= xs - 1) {
       const int s = w * 64 + std::countr_zero(xs);
       const int i = kiki::houkouOf(ou, s);
       const int e = kiki::kHoukou[i];
