@@ -121,6 +121,22 @@ void Search::oyaTenMotu() {
   komaTen(q, bs_, sk_, q.syurui, oyaTen_[N]);
 }
 
+// What ply N keeps of its parent while it examines the parent's moves: no
+// piece lifted yet, what keeps the mover's king attacked, the ancestors'
+// pass terms, the parent's terms, and the parent's board to make moves on.
+template <int N>
+void Search::oyaJunbi() {
+  constexpr int M = sideAt(N);
+  Ply& p = t_[N];
+  const Ply& q = t_[N - 1];
+  uki_[N].moto = 0;
+  ouKugi<M>(q.aru, kikiOf<3 - M>(q), q.syurui, ouOf<M>(q), kugi_[N]);
+  passAnc_[N] = passTerms<N>();
+  oyaTenMotu<N>();
+  banUtusu(p.aru, q.aru);
+  p.arull = q.arull;
+}
+
 // A leaf scan stops once its value beats a side-1 ply above it: the lowest
 // of theirs, which stay as they are while the scan runs.
 template <int N>
@@ -193,12 +209,7 @@ bool Search::kouhoTukuru() {
   Ply& p = t_[N];
   const Ply& q = t_[N - 1];
   resetList<N>();
-  uki_[N].moto = 0;
-  ouKugi<M>(q.aru, kikiOf<3 - M>(q), q.syurui, ouOf<M>(q), kugi_[N]);
-  passAnc_[N] = passTerms<N>();
-  oyaTenMotu<N>();
-  banUtusu(p.aru, q.aru);
-  p.arull = q.arull;
+  oyaJunbi<N>();
   if constexpr (kPass<N>) {
     if (kikiOf<3 - M>(q)[ouOf<M>(q)] == 0) {
       p.moto = 0;
@@ -285,12 +296,7 @@ void Search::leaf() {
   p.saikou = kRow[N].init;
   leafMin_ = 32767;
   for (int j = N - 1; j >= 2; j -= 2) leafMin_ = std::min(leafMin_, t_[j].saikou);
-  uki_[N].moto = 0;
-  ouKugi<sideAt(N)>(q.aru, kikiOf<3 - sideAt(N)>(q), q.syurui, ouOf<sideAt(N)>(q), kugi_[N]);
-  passAnc_[N] = passTerms<N>();
-  oyaTenMotu<N>();
-  banUtusu(p.aru, q.aru);
-  p.arull = q.arull;
+  oyaJunbi<N>();
   if (q.toripl1[q.oupl2] == 0) {
     p.moto = 0;
     p.saki = 0;

@@ -108,6 +108,8 @@ class Search {
   template <int N>
   void oyaTenMotu();
   template <int N>
+  void oyaJunbi();
+  template <int N>
   int16_t child();
   template <int N>
   bool leafCut() const;

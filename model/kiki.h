@@ -732,7 +732,6 @@ inline void ouKugi(const Ban& b, const Kiki& aO, const Syurui& y, int32_t ou, Ou
 // king moving onto an attacked cell (the king never blocks O's lines, so
 // the count there stays), a piece leaving the line it blocks, or any move
 // that does not end an attack found.
-template <int M>
 inline bool ouSarasu(const OuKugi& k, const Kiki& aO, int32_t moto, int32_t saki) {
   const int to = sakiMasu(saki);
   if (moto == k.ou) return aO[to] > 0;

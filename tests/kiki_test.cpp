@@ -269,7 +269,7 @@ TEST(OuKugi, MovesTurnedAwayLeaveTheKingAttacked) {
           f.aru[saki] = utu ? moto : a.aru[moto];
           if (!utu) f.aru[moto] = 0;
           const bool ateru = ouAteru(M, f);
-          const bool sa = M == 1 ? ouSarasu<1>(k, aO, moto, saki) : ouSarasu<2>(k, aO, moto, saki);
+          const bool sa = ouSarasu(k, aO, moto, saki);
           ASSERT_TRUE(!sa || ateru) << "game " << game << " move " << moto << "-" << saki;
           sarasu += ateru;
           toraeta += sa;
