@@ -202,7 +202,10 @@ void Search::kouhosirabeN() {
   p.kikenbasyo = 0;
   // A move that surely leaves the mover's king attacked is turned away
   // before its counts are made, as the counts would turn it away below.
-  if (ouSarasu(kugi_[N], kikiOf<O>(q), p.moto, p.saki)) return;
+  if (ouSarasu(kugi_[N], kikiOf<O>(q), p.moto, p.saki)) {
+    ++kensaSarasi;
+    return;
+  }
   hoKousin<N>(p.moto, p.saki);
   const Kiki& aM = kikiOf<M>(p);
   const Kiki& aO = kikiOf<O>(p);

@@ -79,6 +79,7 @@ void Search::prepare(const SearchInput& in) {
   for (auto& s : ko) s.clear();
   kensa = 0;
   kensaAt.fill(0);
+  kensaSarasi = 0;
   nodes = 0;
   nodesAt.fill(0);
   searchedAt.fill(0);

@@ -55,6 +55,7 @@ class Search {
   // Counters of the last ai1 (or of the plies run by hand).
   int64_t kensa = 0;                     // examined candidates
   std::array<int64_t, 10> kensaAt{};     // per ply
+  int64_t kensaSarasi = 0;  // of them turned away before their counts
   int64_t nodes = 0;                     // ply procedures entered (ai2.., tui.., leaf scans)
   std::array<int64_t, 10> nodesAt{};     // per ply
   std::array<int64_t, 10> searchedAt{};  // candidates searched per ply
